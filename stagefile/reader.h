@@ -3,6 +3,7 @@
 // last line may end at the end of the file.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -10,18 +11,21 @@
 namespace vorne::stagefile {
 
 class Reader {
-public:
+  public:
     Reader() = default;
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
     ~Reader() { close(); }
 
     // Opens path for reading; on failure returns false and sets error to a
-    // message that names the file and the reason.
+    // message that names the file and the reason (a folder is refused too).
     bool open(const std::string& path, std::string* error = nullptr);
+    // Reads from text in memory instead of a file; name stands for the file in
+    // messages. Used by the tests and the fuzzer.
+    void open_text(std::string name, std::string text);
     // Closing a reader that is not open does nothing.
     void close();
-    bool is_open() const { return file_ != nullptr; }
+    bool is_open() const { return file_ != nullptr || text_open_; }
     const std::string& path() const { return path_; }
 
     // True when no byte is left to read (or nothing is open).
@@ -29,16 +33,37 @@ public:
     // Reads the next line without its terminator. Returns false, leaving line
     // empty, when the file is at its end or not open.
     bool read_line(std::string& line);
+    // The same, keeping at most max_bytes bytes of the line: the rest of the
+    // line is read and dropped, and line_truncated() says so. Memory stays
+    // bounded whatever the file holds.
+    bool read_line(std::string& line, size_t max_bytes);
+    bool line_truncated() const { return truncated_; }
     // Number of lines read so far (1-based line number of the last line read).
     int32_t lines_read() const { return lines_read_; }
     // True once any line read so far held an LF that was not preceded by a CR.
     bool saw_lone_line_feed() const { return saw_lone_lf_; }
+    // True when reading stopped on an error of the system rather than at the
+    // end of the file.
+    bool read_failed() const { return failed_; }
 
-private:
+    // Looks through the whole file once (then goes back to where reading
+    // was) and says whether it holds any CR and any LF byte. Returns false when
+    // the file could not be looked through.
+    bool scan_line_ends(bool& has_carriage_return, bool& has_line_feed);
+
+  private:
+    int get();
+    void unget(int c);
+
     std::FILE* file_ = nullptr;
+    bool text_open_ = false;
+    std::string text_;
+    size_t text_pos_ = 0;
     std::string path_;
     int32_t lines_read_ = 0;
     bool saw_lone_lf_ = false;
+    bool truncated_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace vorne::stagefile
