@@ -1,0 +1,95 @@
+#include "stagefile/reader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace vorne::stagefile {
+namespace {
+
+std::vector<std::string> all_lines(Reader& reader) {
+    std::vector<std::string> lines;
+    std::string line;
+    while (reader.read_line(line))
+        lines.push_back(line);
+    return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(Reader, LinesEndAtCrOrCrLfAndTheLastMayEndAtTheEnd) {
+    Reader reader;
+    reader.open_text("t.dat", "2\r\naa\rbb\r\ncc");
+    EXPECT_EQ(all_lines(reader), (Lines{"2", "aa", "bb", "cc"}));
+    EXPECT_EQ(reader.lines_read(), 4);
+    EXPECT_FALSE(reader.saw_lone_line_feed());
+}
+
+TEST(Reader, LoneLineFeedIsACharacterOfTheLine) {
+    Reader reader;
+    reader.open_text("t.dat", "aa\nbb\r\n\ncc\r\n");
+    EXPECT_EQ(all_lines(reader), (Lines{"aa\nbb", "\ncc"}));
+    EXPECT_TRUE(reader.saw_lone_line_feed());
+}
+
+TEST(Reader, EmptyLinesAreLinesAndCrCrLfIsTwoLines) {
+    Reader reader;
+    reader.open_text("t.dat", "1\r\naa\r\n\r\nx\r\r\ny");
+    EXPECT_EQ(all_lines(reader), (Lines{"1", "aa", "", "x", "", "y"}));
+    std::string line = "junk";
+    EXPECT_FALSE(reader.read_line(line));
+    EXPECT_TRUE(line.empty());
+    EXPECT_TRUE(reader.at_end());
+}
+
+TEST(Reader, LongLinesCanBeCutWithoutLosingTheLinesAfterThem) {
+    Reader reader;
+    reader.open_text("t.dat", "abcdef\r\ngh\r\n");
+    std::string line;
+    ASSERT_TRUE(reader.read_line(line, 4));
+    EXPECT_EQ(line, "abcd");
+    EXPECT_TRUE(reader.line_truncated());
+    ASSERT_TRUE(reader.read_line(line, 4));
+    EXPECT_EQ(line, "gh");
+    EXPECT_FALSE(reader.line_truncated());
+}
+
+TEST(Reader, FilesOnDiskReadTheSameAndScanTheirLineEnds) {
+    const auto path = std::filesystem::temp_directory_path() / "vorne_reader_test.dat";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "1\naa\nbb\n";
+    }
+    Reader reader;
+    std::string error;
+    ASSERT_TRUE(reader.open(path.string(), &error)) << error;
+    EXPECT_FALSE(reader.at_end());
+    bool cr = true, lf = false;
+    ASSERT_TRUE(reader.scan_line_ends(cr, lf));
+    EXPECT_FALSE(cr);
+    EXPECT_TRUE(lf);
+    // The scan goes back to where reading was.
+    EXPECT_EQ(all_lines(reader), (Lines{"1\naa\nbb\n"}));
+    EXPECT_FALSE(reader.read_failed());
+    reader.close();
+    std::filesystem::remove(path);
+}
+
+TEST(Reader, MissingFilesAndFoldersAreRefusedByName) {
+    Reader reader;
+    std::string error;
+    EXPECT_FALSE(reader.open("/nonexistent/vorne/map.dat", &error));
+    EXPECT_NE(error.find("/nonexistent/vorne/map.dat"), std::string::npos);
+    EXPECT_FALSE(reader.is_open());
+    const std::string folder = std::filesystem::temp_directory_path().string();
+    EXPECT_FALSE(reader.open(folder, &error));
+    EXPECT_NE(error.find("folder"), std::string::npos) << error;
+    EXPECT_FALSE(reader.is_open());
+    EXPECT_TRUE(reader.at_end());
+}
+
+}  // namespace
+}  // namespace vorne::stagefile
