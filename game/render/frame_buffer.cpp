@@ -27,10 +27,12 @@ void blit(Image& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, const Image&
                 std::copy_n(s, n, d);
                 break;
             case RasterOp::paint_or:
-                for (int64_t i = 0; i < n; ++i) d[i] |= s[i];
+                for (int64_t i = 0; i < n; ++i)
+                    d[i] |= s[i];
                 break;
             case RasterOp::paint_and:
-                for (int64_t i = 0; i < n; ++i) d[i] &= s[i];
+                for (int64_t i = 0; i < n; ++i)
+                    d[i] &= s[i];
                 break;
         }
     }

@@ -16,7 +16,7 @@ inline constexpr Pixel rgb(uint8_t r, uint8_t g, uint8_t b) {
 }
 
 class Image {
-public:
+  public:
     Image() = default;
     Image(int32_t width, int32_t height, Pixel fill = rgb(0, 0, 0))
         : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height, fill) {}
@@ -30,7 +30,7 @@ public:
     std::vector<Pixel>& pixels() { return pixels_; }
     void fill(Pixel p) { pixels_.assign(pixels_.size(), p); }
 
-private:
+  private:
     size_t index(int32_t x, int32_t y) const { return static_cast<size_t>(y) * width_ + x; }
     int32_t width_ = 0;
     int32_t height_ = 0;
@@ -46,7 +46,7 @@ void blit(Image& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, const Image&
 
 // The 200 x 200 window image of the game.
 class FrameBuffer : public Image {
-public:
+  public:
     static constexpr int32_t size = 200;
     FrameBuffer() : Image(size, size) {}
 };

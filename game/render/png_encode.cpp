@@ -14,13 +14,15 @@ uint32_t crc32_of(const uint8_t* data, size_t len, uint32_t crc = 0) {
         std::array<uint32_t, 256> t{};
         for (uint32_t n = 0; n < 256; ++n) {
             uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
             t[n] = c;
         }
         return t;
     }();
     crc = ~crc;
-    for (size_t i = 0; i < len; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    for (size_t i = 0; i < len; ++i)
+        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
     return ~crc;
 }
 
@@ -67,7 +69,8 @@ std::vector<uint8_t> encode_png(int width, int height, const std::vector<uint32_
         z.push_back(static_cast<uint8_t>(n >> 8));
         z.push_back(static_cast<uint8_t>(~n));
         z.push_back(static_cast<uint8_t>(~n >> 8));
-        z.insert(z.end(), raw.begin() + static_cast<long>(pos), raw.begin() + static_cast<long>(pos + n));
+        z.insert(z.end(), raw.begin() + static_cast<long>(pos),
+                 raw.begin() + static_cast<long>(pos + n));
         pos += n;
     } while (pos < raw.size());
     uint32_t a = 1, b = 0;

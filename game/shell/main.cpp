@@ -1,1 +1,88 @@
-int main() { return 0; }
+// vorne1.0: the game window, or the headless runner with --headless.
+#include <SDL.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "game/audio/audio.h"
+#include "game/platform/sdl_platform.h"
+#include "game/platform/single_instance.h"
+#include "game/shell/game.h"
+#include "game/shell/headless.h"
+#include "game/shell/options.h"
+
+using namespace vorne;
+
+namespace {
+
+int run_window(const Options& options, const std::string& folder) {
+    // A second copy ends silently before anything shows.
+    SingleInstance instance(single_instance_lock_path());
+    if (!instance.acquired()) return 0;
+
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_EVENTS) != 0) {
+        std::cerr << "vorne1.0: cannot open a window: " << SDL_GetError() << '\n';
+        return 1;
+    }
+    int status = 0;
+    {
+        SdlWindow window(options.scale, initial_caption);
+        if (!window.ok()) {
+            std::cerr << "vorne1.0: cannot open a window: " << window.error() << '\n';
+            status = 1;
+        } else {
+            SystemClock clock;
+            SdlInput input;
+            SdlSound sound(folder);
+            SdlMidiPlayer midi;
+            MusicInterpreter music(midi);
+            NullText text;
+            SdlFiles files(folder, &window);
+            Game game(Ports{clock, input, sound, music, text, window, files}, folder);
+            game.map_path = options.map;
+
+            start_game(game);
+            if (sound.device_open()) {
+                // Reading a piece takes the synthesiser a moment: do it now,
+                // not on the tick that starts it.
+                for (int32_t n = music_title; n <= music_ending; ++n)
+                    midi.preload(folder + "/sound/" + music_file(n));
+            }
+            for (;;) {
+                if (!window.pump_events()) {
+                    stop_game(game);
+                    break;
+                }
+                service_timers(game);
+                run_tick(game);
+                if (game.quit) break;
+            }
+        }
+    }
+    SDL_Quit();
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    ParsedOptions parsed = parse_options(args);
+    if (!parsed.error.empty()) {
+        std::cerr << "vorne1.0: " << parsed.error << '\n';
+        return 2;
+    }
+    const Options& options = parsed.options;
+    if (options.help) {
+        std::cout << usage_text("vorne1.0");
+        return 0;
+    }
+    if (options.version) {
+        std::cout << version_text();
+        return 0;
+    }
+    std::string folder = running_program_folder();
+    if (options.headless) return run_headless(options, folder);
+    return run_window(options, folder);
+}

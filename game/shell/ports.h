@@ -14,7 +14,7 @@ class FrameBuffer;
 
 // The millisecond clock (wraps at 2^32 like any 32-bit tick count) and a sleep.
 class ClockPort {
-public:
+  public:
     virtual ~ClockPort() = default;
     virtual uint32_t now_ms() = 0;
     virtual void sleep_ms(uint32_t ms) = 0;
@@ -39,7 +39,7 @@ struct JoyCaps {
 // Raw devices. Key codes are the game's virtual-key numbers (37..40 arrows,
 // 27 Esc, 65..90 letters, 48..57 digits). Joystick calls return 0 on success.
 class InputPort {
-public:
+  public:
     virtual ~InputPort() = default;
     virtual bool key_down(int32_t virtual_key) = 0;
     virtual uint32_t joy_num_devs() = 0;
@@ -49,8 +49,11 @@ public:
 
 // Sound effects by number (1..7). Effect 1 returns only when it has ended.
 class SoundPort {
-public:
+  public:
     virtual ~SoundPort() = default;
+    // Opens the sound device and loads the effects; runs once at start-up.
+    // Without a device or a file the game goes on silent.
+    virtual void set_up() {}
     virtual void play_effect(int32_t effect_number) = 0;
 };
 
@@ -58,7 +61,7 @@ public:
 // "play midifile from 0", "status midifile mode", ...). Returns 0 on success;
 // a command with a return buffer writes at most return_length - 1 characters.
 class MusicPort {
-public:
+  public:
     virtual ~MusicPort() = default;
     virtual uint32_t send_command(std::string_view command, std::string* return_text,
                                   int32_t return_length) = 0;
@@ -77,7 +80,7 @@ struct TextStyle {
 // Text output at a pen position; returns the font's line height in pixels so
 // that a line end can move the pen down.
 class TextPort {
-public:
+  public:
     virtual ~TextPort() = default;
     virtual int32_t draw_text(FrameBuffer& target, double x, double y, std::string_view utf8,
                               const TextStyle& style) = 0;
@@ -86,18 +89,20 @@ public:
 
 // The game window: caption, refresh of the frame, and the desktop's events.
 class WindowPort {
-public:
+  public:
     virtual ~WindowPort() = default;
     virtual void set_caption(std::string_view caption) = 0;
     virtual std::string caption() const = 0;
     virtual void refresh(const FrameBuffer& frame) = 0;
+    // Shows the window once start-up is done.
+    virtual void show() {}
     // Handles pending desktop events; returns false once the window was closed.
     virtual bool pump_events() = 0;
 };
 
 // Files: the program's folder and the open-file dialog.
 class FilesPort {
-public:
+  public:
     virtual ~FilesPort() = default;
     virtual std::string program_folder() = 0;
     // Shows the open-file dialog; nullopt when cancelled.

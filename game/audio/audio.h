@@ -1,0 +1,42 @@
+// Sound effects by number and the numbered background music, over the sound
+// and music ports.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "game/shell/ports.h"
+
+namespace vorne {
+
+// Effect numbers.
+inline constexpr int32_t sound_clear = 1;
+inline constexpr int32_t sound_item = 2;
+inline constexpr int32_t sound_door = 3;
+inline constexpr int32_t sound_caught = 4;
+inline constexpr int32_t sound_game_over = 5;
+inline constexpr int32_t sound_shot = 6;
+inline constexpr int32_t sound_enemy_down = 7;
+
+// Music numbers.
+inline constexpr int32_t music_title = 1;
+inline constexpr int32_t music_play = 2;
+inline constexpr int32_t music_ending = 3;
+
+// Effects 1..7; any other number plays nothing.
+void play_sound(SoundPort& sound, int32_t effect_number);
+
+// Opens piece 1..3 of the sound folder under the alias "midifile" and starts
+// it; any other number sends nothing. Never stops what is playing.
+void play_music(MusicPort& music, const std::string& program_folder, int32_t number);
+
+// The music timer's handler: starts the open piece again once it has ended.
+void loop_music(MusicPort& music);
+
+// The stop pair every caller sends before changing or ending the music.
+void stop_music(MusicPort& music);
+
+// The file name of piece 1..3, or an empty string.
+std::string music_file(int32_t number);
+
+}  // namespace vorne

@@ -1,0 +1,124 @@
+#include "game/shell/game.h"
+
+#include "game/actors/actors.h"
+#include "game/audio/audio.h"
+#include "game/input/input.h"
+#include "game/player/player.h"
+#include "game/render/play_frame.h"
+#include "game/screens/screens.h"
+
+namespace vorne {
+
+Game::Game(Ports ports_in, std::string program_folder_in)
+    : ports(ports_in),
+      world_storage(make_world()),
+      world(*world_storage),
+      program_folder(std::move(program_folder_in)) {}
+
+std::string Game::default_stage_path() const {
+    return map_path.empty() ? program_folder + "/map.dat" : map_path;
+}
+
+void start_game(Game& game) {
+    World& world = game.world;
+    world.key_codes = {0, vk_z, vk_x, vk_escape, 0};
+    init_joystick(world, game.ports.input, joystick_margin);
+    // The window's drawing area is 200 x 200 from its creation on.
+    game.ports.sound.set_up();
+    // A fresh world holds the start values of the full reset: title state,
+    // counters at 1, the grid empty.
+    play_music(game.ports.music, game.program_folder, music_title);
+    game.ports.window.show();
+}
+
+void stop_game(Game& game) {
+    stop_music(game.ports.music);
+    game.stage_file.close();
+}
+
+void play_step(Game& game) {
+    World& world = game.world;
+    SoundPort& sound = game.ports.sound;
+    step_player(world);
+    step_player_shot(world, sound);
+    step_enemy_shots(world, sound);
+    step_enemies(world, EnemyKind::g);
+    step_enemies(world, EnemyKind::h);
+    step_enemies(world, EnemyKind::i);
+    step_enemies(world, EnemyKind::j);
+    check_contacts(world, sound);
+    draw_play_frame(game);
+}
+
+bool check_quit(Game& game) {
+    if ((game.world.buttons & 4) == 0) return false;
+    stop_music(game.ports.music);
+    game.stage_file.close();
+    game.quit = true;
+    return true;
+}
+
+void pace_frame(Game& game, int32_t ms) {
+    ClockPort& clock = game.ports.clock;
+    if (game.released_once) {
+        // Measured from the previous release, wrap-safe; sleep for most of the
+        // wait and spin only the last 2 ms.
+        for (;;) {
+            uint32_t now = clock.now_ms();
+            int32_t remaining = static_cast<int32_t>(static_cast<uint32_t>(game.world.frame_clock) +
+                                                     static_cast<uint32_t>(ms) - now);
+            if (remaining <= 0) break;
+            clock.sleep_ms(remaining > 2 ? static_cast<uint32_t>(remaining - 2) : 0);
+        }
+    }
+    // A fresh reading, not the last one of the wait.
+    game.world.frame_clock = static_cast<int32_t>(clock.now_ms());
+    game.released_once = true;
+}
+
+void run_tick(Game& game) {
+    World& world = game.world;
+    poll_input(world, game.ports.input);
+
+    switch (world.game_state) {
+        case state_play:
+            game.timer2.set_period(5000, game.ports.clock.now_ms());
+            play_step(game);
+            break;
+        case state_title:
+            game.timer2.set_period(15000, game.ports.clock.now_ms());
+            show_title(game);
+            break;
+        case state_miss:
+            end_play(game, 1);
+            break;
+        case state_game_over:
+            show_game_over(game);
+            break;
+        case state_stage_intro:
+            show_stage_intro(game);
+            break;
+        case state_stage_clear:
+            end_play(game, 2);
+            break;
+        case state_ending:
+            show_ending(game);
+            break;
+        default:
+            break;  // no step
+    }
+
+    if (check_quit(game)) return;
+    pace_frame(game, frame_ms);
+    game.ports.window.refresh(game.frame);
+}
+
+void service_timers(Game& game) {
+    uint32_t now = game.ports.clock.now_ms();
+    if (game.timer2.due(now)) {
+        loop_music(game.ports.music);
+        game.timer2.fired(game.ports.clock.now_ms());
+    }
+}
+
+}  // namespace vorne

@@ -1,0 +1,62 @@
+// The game object: the world, the window image, the open stage file and the
+// ports, with the tick and the start-up and shut-down steps.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "game/render/frame_buffer.h"
+#include "game/shell/music_timer.h"
+#include "game/shell/ports.h"
+#include "game/world/world.h"
+#include "stagefile/reader.h"
+
+namespace vorne {
+
+inline constexpr int32_t frame_ms = 40;
+inline constexpr const char* initial_caption = "VORNE  ver 1.0";
+
+struct Game {
+    Game(Ports ports_in, std::string program_folder_in);
+
+    Ports ports;
+    std::unique_ptr<World> world_storage;
+    World& world;
+    FrameBuffer frame;
+    MusicTimer timer2;
+    stagefile::Reader stage_file;
+    std::string program_folder;  // without a trailing slash
+    std::string map_path;        // the stage file of button 1; empty: map.dat beside the program
+    Face window_face = Face::mincho;  // the window's current text face
+    bool released_once = false;       // pacing: the first tick is not delayed
+    bool quit = false;                // the quit button ended the program
+
+    // The stage file that button 1 opens on the title.
+    std::string default_stage_path() const;
+};
+
+// Start-up after the single-copy test: key codes, joystick, audio, full reset,
+// title music.
+void start_game(Game& game);
+
+// Shut-down when the window is closed.
+void stop_game(Game& game);
+
+// One tick: input, the step of game_state, the quit check, pacing, refresh.
+// Returns at once, leaving game.quit set, when the quit button ends the program.
+void run_tick(Game& game);
+
+// The fixed sequence of play (state 0).
+void play_step(Game& game);
+
+// True (and the program is to end at once) when button 3 is held.
+bool check_quit(Game& game);
+
+// Waits until ms milliseconds have passed since the previous release.
+void pace_frame(Game& game, int32_t ms);
+
+// What runs between ticks: the music timer.
+void service_timers(Game& game);
+
+}  // namespace vorne

@@ -1,0 +1,347 @@
+#include "game/shell/headless.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "game/render/png_encode.h"
+#include "game/shell/game.h"
+#include "game/shell/json.h"
+#include "game/world/world.h"
+
+namespace vorne {
+
+void ScriptedInput::set(int16_t stick_x, int16_t stick_y, int32_t buttons) {
+    auto axis = [](int16_t v) -> uint32_t { return v < 0 ? 0 : v > 0 ? 65535 : 32768; };
+    position_.x = axis(stick_x);
+    position_.y = axis(stick_y);
+    position_.buttons = static_cast<uint32_t>(buttons);
+}
+
+uint32_t ScriptedInput::joy_get_pos(uint32_t id, JoyPosition& out) {
+    if (id != 0) return 1;
+    out = position_;
+    return 0;
+}
+
+uint32_t ScriptedInput::joy_get_caps(uint32_t id, JoyCaps& out) {
+    if (id != 0) return 1;
+    out = JoyCaps{0, 65535, 0, 65535, 4};
+    return 0;
+}
+
+bool SilentMidiPlayer::load(const std::string& path) {
+    std::error_code ec;
+    playing_ = false;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+int32_t NullText::line_height(const TextStyle& style) {
+    // About 1.2 em at 96 dpi.
+    return static_cast<int32_t>(std::lround(style.points * 4.0 / 3.0 * 1.2));
+}
+
+void HeadlessFiles::show_message(std::string_view title, std::string_view text) {
+    std::cerr << "vorne1.0: " << title << ": " << text << '\n';
+}
+
+namespace {
+
+void put_rect(JsonWriter& j, const Rect& r) {
+    j.begin_array().value(r.left).value(r.top).value(r.right).value(r.bottom).end_array();
+}
+
+template <typename Table>
+void put_rect_table(JsonWriter& j, std::string_view name, const Table& table) {
+    j.key(name).begin_array();
+    for (const Rect& r : table)
+        put_rect(j, r);
+    j.end_array();
+}
+
+template <typename Table>
+void put_flag_table(JsonWriter& j, std::string_view name, const Table& table) {
+    j.key(name).begin_array();
+    for (int32_t flag : table)
+        j.value(flag);
+    j.end_array();
+}
+
+template <typename Table>
+void put_enemy_states(JsonWriter& j, std::string_view name, const Table& table) {
+    j.key(name).begin_array();
+    for (const EnemyState& s : table) {
+        j.begin_array()
+            .value(s.enemy_pose)
+            .value(s.enemy_frame)
+            .value(s.enemy_armour)
+            .value(s.field4)
+            .value(s.field5)
+            .value(s.enemy_shot_active)
+            .value(s.enemy_shot_heading)
+            .end_array();
+    }
+    j.end_array();
+}
+
+}  // namespace
+
+std::string trace_line(int64_t tick, const Game& game, const std::vector<int32_t>& sounds,
+                       const std::vector<std::string>& music, const std::string& caption) {
+    const World& w = game.world;
+    JsonWriter j;
+    j.begin_object();
+    j.key("tick").value(tick);
+    j.key("state").value(w.game_state);
+    j.key("stage").value(w.stage_number);
+    j.key("score").value(w.score);
+    j.key("lives").value(w.lives);
+    j.key("keys1").value(w.keys1_held);
+    j.key("keys2").value(w.keys2_held);
+    j.key("player");
+    put_rect(j, w.player_rect);
+    j.key("pose").value(w.player_pose);
+    j.key("frame").value(w.player_frame);
+    j.key("airborne").value(w.player_airborne);
+    j.key("door_open").value(w.door_open);
+    j.key("power").value(w.power_taken);
+    j.key("shot")
+        .begin_array()
+        .value(w.player_shot_active)
+        .value(w.player_shot_rect.left)
+        .value(w.player_shot_rect.top)
+        .end_array();
+    j.key("sounds").begin_array();
+    for (int32_t s : sounds)
+        j.value(s);
+    j.end_array();
+    j.key("music").begin_array();
+    for (const std::string& m : music)
+        j.value(m);
+    j.end_array();
+    j.key("caption").value(caption);
+    j.key("input").begin_array().value(w.stick_x).value(w.stick_y).value(w.buttons).end_array();
+    j.key("stage_file_open").value(w.stage_file_open);
+    j.key("screen_timer").value(w.screen_timer);
+    j.key("backdrop").begin_array().value(w.backdrop_x).value(w.backdrop_y).end_array();
+    j.key("music_timer").value(game.timer2.period());
+    j.end_object();
+    return j.text();
+}
+
+std::string dump_world(const World& w) {
+    JsonWriter j;
+    j.begin_object();
+
+    put_rect_table(j, "wall_table", w.wall_table);
+    j.key("wall_count").value(w.wall_count);
+    put_rect_table(j, "ladder_table", w.ladder_table);
+    j.key("ladder_count").value(w.ladder_count);
+    put_rect_table(j, "coin_table", w.coin_table);
+    j.key("coin_count").value(w.coin_count);
+    put_flag_table(j, "coin_taken", w.coin_taken);
+    put_rect_table(j, "key1_table", w.key1_table);
+    j.key("key1_count").value(w.key1_count);
+    put_flag_table(j, "key1_taken", w.key1_taken);
+    put_rect_table(j, "lock1_table", w.lock1_table);
+    j.key("lock1_count").value(w.lock1_count);
+    put_flag_table(j, "lock1_opened", w.lock1_opened);
+    put_rect_table(j, "key2_table", w.key2_table);
+    j.key("key2_count").value(w.key2_count);
+    put_flag_table(j, "key2_taken", w.key2_taken);
+    put_rect_table(j, "lock2_table", w.lock2_table);
+    j.key("lock2_count").value(w.lock2_count);
+    put_flag_table(j, "lock2_opened", w.lock2_opened);
+
+    put_rect_table(j, "enemy_g_table", w.enemy_g_table);
+    j.key("enemy_g_count").value(w.enemy_g_count);
+    put_enemy_states(j, "enemy_g_state", w.enemy_g_state);
+    put_rect_table(j, "enemy_h_table", w.enemy_h_table);
+    j.key("enemy_h_count").value(w.enemy_h_count);
+    put_enemy_states(j, "enemy_h_state", w.enemy_h_state);
+    put_rect_table(j, "enemy_i_table", w.enemy_i_table);
+    j.key("enemy_i_count").value(w.enemy_i_count);
+    put_enemy_states(j, "enemy_i_state", w.enemy_i_state);
+    put_rect_table(j, "enemy_j_table", w.enemy_j_table);
+    j.key("enemy_j_count").value(w.enemy_j_count);
+    put_enemy_states(j, "enemy_j_state", w.enemy_j_state);
+    put_rect_table(j, "enemy_shot_table", w.enemy_shot_table);
+
+    j.key("player_rect");
+    put_rect(j, w.player_rect);
+    j.key("player_pose").value(w.player_pose);
+    j.key("player_frame").value(w.player_frame);
+    j.key("player_airborne").value(w.player_airborne);
+    j.key("power_item_rect");
+    put_rect(j, w.power_item_rect);
+    j.key("power_taken").value(w.power_taken);
+    j.key("door_rect");
+    put_rect(j, w.door_rect);
+    j.key("door_open").value(w.door_open);
+    j.key("player_shot_rect");
+    put_rect(j, w.player_shot_rect);
+    j.key("player_shot_active").value(w.player_shot_active);
+    j.key("player_shot_heading").value(w.player_shot_heading);
+
+    j.key("stage_grid").begin_array();
+    int32_t rows = std::clamp(w.stage_rows, 0, grid_capacity);
+    int32_t columns = std::clamp(w.row_length, 0, grid_capacity);
+    for (int32_t r = 1; r <= rows; ++r) {
+        std::string row;
+        for (int32_t c = 1; c <= columns; ++c)
+            row.append(w.stage_grid[c][r].text());
+        j.value(row);
+    }
+    j.end_array();
+    j.key("stage_file").value(w.stage_file);
+    j.key("stage_file_open").value(w.stage_file_open);
+    j.key("stage_rows").value(w.stage_rows);
+    j.key("row_length").value(w.row_length);
+
+    j.key("game_state").value(w.game_state);
+    j.key("stage_number").value(w.stage_number);
+    j.key("score").value(w.score);
+    j.key("extra_life_step").value(w.extra_life_step);
+    j.key("lives").value(w.lives);
+    j.key("keys1_held").value(w.keys1_held);
+    j.key("keys2_held").value(w.keys2_held);
+    j.key("backdrop_x").value(w.backdrop_x);
+    j.key("backdrop_y").value(w.backdrop_y);
+    j.key("frame_clock").value(w.frame_clock);
+    j.key("hit_flag").value(w.hit_flag);
+    j.key("hit_rect");
+    put_rect(j, w.hit_rect);
+
+    j.key("stick_x").value(w.stick_x);
+    j.key("stick_y").value(w.stick_y);
+    j.key("buttons").value(w.buttons);
+    j.key("key_codes").begin_array();
+    for (int32_t k : w.key_codes)
+        j.value(k);
+    j.end_array();
+    j.key("joystick_id").value(w.joystick_id);
+    j.key("stick_limits")
+        .begin_array()
+        .value(w.stick_limits.x_low)
+        .value(w.stick_limits.x_high)
+        .value(w.stick_limits.y_low)
+        .value(w.stick_limits.y_high)
+        .end_array();
+
+    j.key("screen_timer").value(w.screen_timer);
+    j.key("title_scroll").value(w.title_scroll);
+    j.key("ending_title_y").value(w.ending_title_y);
+    j.key("ending_thanks_y").value(w.ending_thanks_y);
+    put_rect_table(j, "cloud_table", w.cloud_table);
+    j.key("cloud_speed").begin_array();
+    for (int32_t s : w.cloud_speed)
+        j.value(s);
+    j.end_array();
+
+    j.end_object();
+    return j.text();
+}
+
+namespace {
+
+bool write_text_file(const std::string& path, const std::string& text, std::string& error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out) out << text;
+    if (out) out.flush();
+    if (!out) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int run_headless(const Options& options, const std::string& program_folder) {
+    std::vector<InputStep> steps;
+    if (!options.inputs.empty()) {
+        std::string error;
+        auto read = read_inputs(options.inputs, error);
+        if (!read) {
+            std::cerr << "vorne1.0: " << error << '\n';
+            return 2;
+        }
+        steps = std::move(*read);
+    }
+
+    std::ofstream trace;
+    if (!options.trace.empty()) {
+        trace.open(options.trace, std::ios::binary | std::ios::trunc);
+        if (!trace) {
+            std::cerr << "vorne1.0: " << options.trace << ": " << std::strerror(errno) << '\n';
+            return 2;
+        }
+    }
+
+    VirtualClock clock;
+    ScriptedInput input;
+    RecordingSound sound;
+    RecordingMusic music;
+    NullText text;
+    HeadlessWindow window;
+    HeadlessFiles files(program_folder, options.dialog);
+    Game game(Ports{clock, input, sound, music, text, window, files}, program_folder);
+    game.map_path = options.map;
+    window.set_caption(initial_caption);
+
+    start_game(game);
+
+    size_t step_index = 0;
+    int64_t step_used = 0;
+    for (int64_t tick = 1; !options.ticks || tick <= *options.ticks; ++tick) {
+        if (step_index < steps.size()) {
+            const InputStep& s = steps[step_index];
+            input.set(s.stick_x, s.stick_y, s.buttons);
+            if (++step_used >= s.count) {
+                ++step_index;
+                step_used = 0;
+            }
+        } else {
+            input.set(0, 0, 0);
+        }
+
+        service_timers(game);
+        run_tick(game);
+
+        if (trace.is_open()) {
+            trace << trace_line(tick, game, sound.played, music.sent, window.caption()) << '\n';
+            if (!trace) {
+                std::cerr << "vorne1.0: " << options.trace << ": write failed\n";
+                return 1;
+            }
+        }
+        sound.played.clear();
+        music.sent.clear();
+
+        for (const TickFile& d : options.dumps) {
+            if (d.tick != tick) continue;
+            std::string error;
+            if (!write_text_file(d.path, dump_world(game.world) + "\n", error)) {
+                std::cerr << "vorne1.0: " << error << '\n';
+                return 1;
+            }
+        }
+        for (const TickFile& s : options.screenshots) {
+            if (s.tick != tick) continue;
+            std::string error;
+            if (!write_png(s.path, game.frame.width(), game.frame.height(), game.frame.pixels(),
+                           &error)) {
+                std::cerr << "vorne1.0: " << error << '\n';
+                return 1;
+            }
+        }
+        if (game.quit) break;
+    }
+    return 0;
+}
+
+}  // namespace vorne

@@ -1,0 +1,113 @@
+// The built game, run headless as other tools run it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "tests/support/run_program.h"
+
+namespace vorne {
+namespace {
+
+using testing::lines_of;
+using testing::read_file;
+using testing::run_program;
+
+class HeadlessRunner : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = ::testing::TempDir() + "headless_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::create_directories(dir_);
+    }
+    testing::ProgramResult run(const std::vector<std::string>& args) {
+        return run_program(testing::bin_dir() + "/vorne1.0", args, dir_);
+    }
+    void write(const std::string& name, const std::string& text) {
+        std::ofstream(dir_ + "/" + name, std::ios::binary) << text;
+    }
+    std::string dir_;
+};
+
+TEST_F(HeadlessRunner, TenTicksOnTheTitle) {
+    auto r = run({"--headless", "--ticks", "10", "--trace", "t.jsonl"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto lines = lines_of(read_file(dir_ + "/t.jsonl"));
+    ASSERT_EQ(lines.size(), 10u);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_NE(lines[i].find("{\"tick\":" + std::to_string(i + 1) + ",\"state\":1,"),
+                  std::string::npos)
+            << lines[i];
+    }
+    // Start-up's title music is reported with the first tick.
+    EXPECT_NE(
+        lines[0].find("PSMAT503.mid\\\" type sequencer alias midifile\",\"play midifile from 0\"]"),
+        std::string::npos)
+        << lines[0];
+    EXPECT_NE(lines[1].find("\"music\":[]"), std::string::npos);
+}
+
+TEST_F(HeadlessRunner, RecordedInputDrivesTheSticksAndButtons) {
+    write("in.txt", "# two ticks right and up with button 2\n2*1 -1 2\n0 1 1\n");
+    auto r = run({"--headless", "--inputs", "in.txt", "--ticks", "4", "--trace", "t.jsonl"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto lines = lines_of(read_file(dir_ + "/t.jsonl"));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_NE(lines[0].find("\"input\":[1,-1,2]"), std::string::npos);
+    EXPECT_NE(lines[1].find("\"input\":[1,-1,2]"), std::string::npos);
+    EXPECT_NE(lines[2].find("\"input\":[0,1,1]"), std::string::npos);
+    EXPECT_NE(lines[3].find("\"input\":[0,0,0]"), std::string::npos);
+}
+
+TEST_F(HeadlessRunner, EscQuitsAtOnce) {
+    write("in.txt", "5*0 0 0\n0 0 4\n");
+    auto r = run({"--headless", "--inputs", "in.txt", "--trace", "t.jsonl"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto lines = lines_of(read_file(dir_ + "/t.jsonl"));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_NE(lines[5].find("\"music\":[\"stop midifile \",\"close midifile\"]"),
+              std::string::npos);
+}
+
+TEST_F(HeadlessRunner, DumpAndScreenshot) {
+    auto r = run({"--headless", "--ticks", "3", "--dump", "2:w.json", "--screenshot", "3:s.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string dump = read_file(dir_ + "/w.json");
+    for (const char* key : {"\"wall_table\":[[0,0,0,0]", "\"wall_count\":1",
+                            "\"enemy_j_state\":", "\"stage_grid\":[]", "\"game_state\":1",
+                            "\"lives\":3", "\"key_codes\":[0,90,88,27,0]", "\"enemy_shot_table\":"})
+        EXPECT_NE(dump.find(key), std::string::npos) << key;
+    std::string png = read_file(dir_ + "/s.png");
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\0\xc8\0\0\0\xc8", 8));  // 200 x 200
+}
+
+TEST_F(HeadlessRunner, BadCommandLinesExitWithStatus2AndOneLine) {
+    write("bad.txt", "0 0 0\n7 0 0\n");
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--headless", "--frobnicate"},
+             {"--headless", "--ticks", "many"},
+             {"--headless", "--inputs", "missing.txt"},
+             {"--headless", "--inputs", "bad.txt"},
+             {"--headless", "--trace", "/nonexistent-dir/t.jsonl"},
+         }) {
+        auto r = run(args);
+        EXPECT_EQ(r.status, 2) << args.back();
+        EXPECT_EQ(lines_of(r.err).size(), 1u) << r.err;
+    }
+    auto r = run({"--headless", "--inputs", "bad.txt"});
+    EXPECT_NE(r.err.find("bad.txt:2:"), std::string::npos) << r.err;
+}
+
+TEST_F(HeadlessRunner, HelpAndVersion) {
+    auto help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--headless"), std::string::npos);
+    auto version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_NE(version.out.find("vorne1.0"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vorne
