@@ -1,0 +1,233 @@
+#include "game/world/builder.h"
+
+#include <algorithm>
+#include <string>
+
+#include "game/world/scroll.h"
+#include "stagefile/chars.h"
+
+namespace vorne {
+namespace {
+
+// Most bytes a row of 400 characters can take (4 bytes each), plus one so a
+// longer row is known to be too long.
+constexpr size_t row_byte_limit = static_cast<size_t>(grid_capacity) * 4 + 1;
+
+Rect cell_rect(int32_t c, int32_t r) {
+    const int32_t left = c * cell_size;
+    const int32_t top = r * cell_size;
+    return Rect{left, top, left + cell_size, top + cell_size};
+}
+
+char letter_of(std::string_view text) {
+    return text.size() == 1 ? text[0] : '\0';
+}
+
+// The next free index of a table, or 0 when the table has none left.
+int32_t free_index(int32_t counter, int32_t capacity) {
+    return counter >= 1 && counter <= capacity ? counter : 0;
+}
+
+}  // namespace
+
+int32_t object_capacity(std::string_view letter) {
+    switch (letter_of(letter)) {
+        case 'a':
+        case 'c':
+        case 'd':
+        case 'k':
+        case 'l':
+        case 'm':
+        case 'n':
+            return table_capacity;
+        case 'g':
+        case 'h':
+        case 'j':
+            return enemy_state_capacity;
+        case 'i':
+            // Each kind-i enemy clears the shot flag of the state entry after
+            // its own, which must exist too.
+            return enemy_state_capacity - 1;
+        default:
+            return 0;
+    }
+}
+
+std::string_view object_name(std::string_view letter) {
+    switch (letter_of(letter)) {
+        case 'a':
+            return "walls";
+        case 'b':
+            return "player starts";
+        case 'c':
+            return "ladders";
+        case 'd':
+            return "coins";
+        case 'e':
+            return "power items";
+        case 'f':
+            return "doors";
+        case 'g':
+            return "enemies of kind g";
+        case 'h':
+            return "enemies of kind h";
+        case 'i':
+            return "enemies of kind i";
+        case 'j':
+            return "enemies of kind j";
+        case 'k':
+            return "keys of kind 1";
+        case 'l':
+            return "lock blocks of kind 1";
+        case 'm':
+            return "keys of kind 2";
+        case 'n':
+            return "lock blocks of kind 2";
+        default:
+            return "empty cells";
+    }
+}
+
+bool place_object(World& w, std::string_view letter, int32_t c, int32_t r, bool restore) {
+    const char l = letter_of(letter);
+    const Rect rect = cell_rect(c, r);
+    const int32_t capacity = object_capacity(letter);
+
+    // Appends to a table with a flag: the flag is cleared unless restoring.
+    const auto append = [&](auto& table, int32_t& counter, int32_t* flags) {
+        const int32_t n = free_index(counter, capacity);
+        if (n == 0) return false;
+        table[n] = rect;
+        if (flags && !restore) flags[n] = 0;
+        ++counter;
+        return true;
+    };
+    // Appends an enemy with a fresh pose and frame; returns its index or 0.
+    const auto append_enemy = [&](auto& table, int32_t& counter, auto& states) {
+        const int32_t n = free_index(counter, capacity);
+        if (n == 0) return 0;
+        table[n] = rect;
+        states[n].enemy_pose = 0;
+        states[n].enemy_frame = 0;
+        ++counter;
+        return n;
+    };
+
+    switch (l) {
+        case 'a':
+            return append(w.wall_table, w.wall_count, nullptr);
+        case 'b':
+            w.player_rect = rect;
+            w.player_pose = pose_stand;
+            w.player_frame = 0;
+            return true;
+        case 'c':
+            return append(w.ladder_table, w.ladder_count, nullptr);
+        case 'd':
+            return append(w.coin_table, w.coin_count, w.coin_taken.data());
+        case 'e':
+            w.power_item_rect = rect;
+            if (!restore) w.power_taken = 0;
+            return true;
+        case 'f':
+            w.door_rect = rect;
+            if (!restore) w.door_open = 0;
+            return true;
+        case 'g':
+            return append_enemy(w.enemy_g_table, w.enemy_g_count, w.enemy_g_state) != 0;
+        case 'h':
+            return append_enemy(w.enemy_h_table, w.enemy_h_count, w.enemy_h_state) != 0;
+        case 'i': {
+            const int32_t n = append_enemy(w.enemy_i_table, w.enemy_i_count, w.enemy_i_state);
+            if (n == 0) return false;
+            w.enemy_i_state[n].enemy_armour = 1;
+            w.enemy_i_state[n + 1].enemy_shot_active = 0;
+            return true;
+        }
+        case 'j': {
+            const int32_t n = append_enemy(w.enemy_j_table, w.enemy_j_count, w.enemy_j_state);
+            if (n == 0) return false;
+            w.enemy_j_state[n].enemy_armour = 2;
+            return true;
+        }
+        case 'k':
+            return append(w.key1_table, w.key1_count, w.key1_taken.data());
+        case 'l':
+            return append(w.lock1_table, w.lock1_count, w.lock1_opened.data());
+        case 'm':
+            return append(w.key2_table, w.key2_count, w.key2_taken.data());
+        case 'n':
+            return append(w.lock2_table, w.lock2_count, w.lock2_opened.data());
+        default:
+            return true;  // an empty cell
+    }
+}
+
+std::optional<StageError> build_stage(World& w, stagefile::Reader& reader) {
+    const auto error = [&](int32_t line, std::string problem) {
+        return StageError{reader.path(), w.stage_number, line, std::move(problem)};
+    };
+    // A shot of the first kind-i enemy still in flight when the last stage
+    // ended must not fly on into this one.
+    w.enemy_i_state[1].enemy_shot_active = 0;
+    if (w.stage_rows < 0 || w.stage_rows > grid_capacity) {
+        return error(0, "the row count " + std::to_string(w.stage_rows) + " is outside 0 to 400");
+    }
+
+    std::string line;
+    for (int32_t r = 1; r <= w.stage_rows; ++r) {
+        if (!reader.read_line(line, row_byte_limit)) {
+            if (reader.read_failed()) return error(0, "the file could not be read to its end");
+            std::string problem = "the file ends after " + std::to_string(r - 1) +
+                                  " of the stage's " + std::to_string(w.stage_rows) + " rows";
+            if (reader.saw_lone_line_feed()) {
+                problem +=
+                    " (its lines end in LF alone, as a file saved on Linux; stage files "
+                    "need CR LF line ends)";
+            }
+            return error(reader.lines_read(), std::move(problem));
+        }
+        const std::vector<std::string_view> cells = stagefile::split_characters(line);
+        if (reader.line_truncated() || cells.size() > static_cast<size_t>(grid_capacity)) {
+            std::string size =
+                reader.line_truncated() ? "more than 400" : std::to_string(cells.size());
+            return error(reader.lines_read(),
+                         "row " + std::to_string(r) + " has " + size + " characters (at most 400)");
+        }
+        w.row_length = static_cast<int32_t>(cells.size());
+        for (int32_t c = 1; c <= w.row_length; ++c) {
+            const std::string_view letter = cells[c - 1];
+            w.stage_grid[c][r].set(letter);
+            if (!place_object(w, letter, c, r, false)) {
+                return error(reader.lines_read(),
+                             "more than " + std::to_string(object_capacity(letter)) + " " +
+                                 std::string(object_name(letter)) + " (\"" + std::string(letter) +
+                                 "\"), found in row " + std::to_string(r) + ", column " +
+                                 std::to_string(c));
+            }
+        }
+    }
+
+    // An enemy table without enemies gets a marker in entry 2 (its left only).
+    if (w.enemy_g_count == 1) w.enemy_g_table[2].left = empty_marker;
+    if (w.enemy_h_count == 1) w.enemy_h_table[2].left = empty_marker;
+    if (w.enemy_i_count == 1) w.enemy_i_table[2].left = empty_marker;
+    if (w.enemy_j_count == 1) w.enemy_j_table[2].left = empty_marker;
+
+    place_camera(w);
+    return std::nullopt;
+}
+
+void rebuild_stage(World& w) {
+    const int32_t rows = std::clamp(w.stage_rows, 0, grid_capacity);
+    const int32_t columns = std::clamp(w.row_length, 0, grid_capacity);
+    for (int32_t r = 1; r <= rows; ++r) {
+        for (int32_t c = 1; c <= columns; ++c) {
+            // The grid holds a stage that was built without overflow, so
+            // every object fits again.
+            place_object(w, w.stage_grid[c][r].text(), c, r, true);
+        }
+    }
+}
+
+}  // namespace vorne

@@ -1,0 +1,121 @@
+#include "game/world/scroll.h"
+
+#include <algorithm>
+
+namespace vorne {
+namespace {
+
+template <size_t N>
+void shift_table_x(std::array<Rect, N>& table, int32_t count, int32_t delta) {
+    const int32_t last = loop_end(count, static_cast<int32_t>(N) - 1);
+    for (int32_t i = 1; i <= last; ++i) {
+        table[i].left += delta;
+        table[i].right = table[i].left + cell_size;
+    }
+}
+
+template <size_t N>
+void shift_table_y(std::array<Rect, N>& table, int32_t count, int32_t delta) {
+    const int32_t last = loop_end(count, static_cast<int32_t>(N) - 1);
+    for (int32_t i = 1; i <= last; ++i) {
+        table[i].top += delta;
+        table[i].bottom = table[i].top + cell_size;
+    }
+}
+
+void shift_x(Rect& rect, int32_t delta) {
+    rect.left += delta;
+    rect.right = rect.left + cell_size;
+}
+
+void shift_y(Rect& rect, int32_t delta) {
+    rect.top += delta;
+    rect.bottom = rect.top + cell_size;
+}
+
+void shift_world_horizontally(World& w, int32_t delta) {
+    shift_table_x(w.wall_table, w.wall_count, delta);
+    shift_table_x(w.ladder_table, w.ladder_count, delta);
+    shift_table_x(w.coin_table, w.coin_count, delta);
+    shift_table_x(w.key1_table, w.key1_count, delta);
+    shift_table_x(w.lock1_table, w.lock1_count, delta);
+    shift_table_x(w.key2_table, w.key2_count, delta);
+    shift_table_x(w.lock2_table, w.lock2_count, delta);
+    shift_table_x(w.enemy_g_table, w.enemy_g_count, delta);
+    shift_table_x(w.enemy_h_table, w.enemy_h_count, delta);
+    shift_table_x(w.enemy_i_table, w.enemy_i_count, delta);
+    shift_table_x(w.enemy_j_table, w.enemy_j_count, delta);
+    shift_x(w.door_rect, delta);
+    shift_x(w.power_item_rect, delta);
+}
+
+void shift_world_vertically(World& w, int32_t delta) {
+    shift_table_y(w.wall_table, w.wall_count, delta);
+    if (w.player_shot_active == 1) shift_y(w.player_shot_rect, delta);
+    // The shot of a kind-i enemy shares that enemy's index.
+    const int32_t last_shot = loop_end(w.enemy_i_count, enemy_shot_capacity);
+    for (int32_t i = 1; i <= last_shot; ++i) {
+        if (w.enemy_i_state[i].enemy_shot_active == 1) shift_y(w.enemy_shot_table[i], delta);
+    }
+    shift_table_y(w.ladder_table, w.ladder_count, delta);
+    shift_table_y(w.coin_table, w.coin_count, delta);
+    shift_table_y(w.key1_table, w.key1_count, delta);
+    shift_table_y(w.lock1_table, w.lock1_count, delta);
+    shift_table_y(w.key2_table, w.key2_count, delta);
+    shift_table_y(w.lock2_table, w.lock2_count, delta);
+    shift_table_y(w.enemy_g_table, w.enemy_g_count, delta);
+    shift_table_y(w.enemy_h_table, w.enemy_h_count, delta);
+    shift_table_y(w.enemy_i_table, w.enemy_i_count, delta);
+    shift_table_y(w.enemy_j_table, w.enemy_j_count, delta);
+    shift_y(w.door_rect, delta);
+    shift_y(w.power_item_rect, delta);
+}
+
+const Rect& wall_at(const World& w, int32_t index) {
+    return w.wall_table[std::clamp(index, 0, table_capacity)];
+}
+
+}  // namespace
+
+void shift_positions(World& world, int32_t mode, int32_t delta) {
+    if (mode == shift_player_x || mode == shift_all_x) shift_x(world.player_rect, delta);
+    if (mode == shift_world_x || mode == shift_all_x) shift_world_horizontally(world, delta);
+    if (mode == shift_player_y || mode == shift_all_y) shift_y(world.player_rect, delta);
+    if (mode == shift_world_y || mode == shift_all_y) shift_world_vertically(world, delta);
+}
+
+void place_camera(World& world) {
+    --world.wall_count;
+    --world.ladder_count;
+    --world.coin_count;
+    --world.enemy_g_count;
+
+    constexpr int32_t half = view_size / 2;
+    // Horizontal: both distances are measured from the player's right edge.
+    const int32_t dist_right = wall_at(world, world.row_length).left - world.player_rect.right;
+    const int32_t dist_left = world.player_rect.right - wall_at(world, 1).left;
+    if (dist_left > half && dist_right >= half) {
+        shift_positions(world, shift_all_x, scroll_line - world.player_rect.left);
+    } else if (dist_left >= half && dist_right < half) {
+        shift_positions(world, shift_all_x, scroll_line - world.player_rect.left);
+        shift_positions(world, shift_all_x, view_size - wall_at(world, world.wall_count).right);
+    } else if (dist_right >= half && dist_left <= half) {
+        shift_positions(world, shift_all_x, scroll_line);
+        shift_positions(world, shift_all_x, -wall_at(world, 1).left);
+    }
+
+    // Vertical: unlike the horizontal test, centring needs only 100 or more.
+    const int32_t dist_up = world.player_rect.top - wall_at(world, 1).top;
+    const int32_t dist_down = wall_at(world, world.wall_count).top - world.player_rect.bottom;
+    if (dist_down >= half && dist_up >= half) {
+        shift_positions(world, shift_all_y, scroll_line - world.player_rect.top);
+    } else if (dist_down >= half && dist_up < half) {
+        shift_positions(world, shift_all_y, scroll_line);
+        shift_positions(world, shift_all_y, -wall_at(world, 1).top);
+    } else if (dist_up >= half && dist_down < half) {
+        shift_positions(world, shift_all_y, scroll_line);
+        shift_positions(world, shift_all_y, view_size - wall_at(world, world.wall_count).bottom);
+    }
+}
+
+}  // namespace vorne
