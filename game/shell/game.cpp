@@ -6,6 +6,7 @@
 #include "game/player/player.h"
 #include "game/render/play_frame.h"
 #include "game/screens/screens.h"
+#include "game/world/reset.h"
 
 namespace vorne {
 
@@ -19,14 +20,19 @@ std::string Game::default_stage_path() const {
     return map_path.empty() ? program_folder + "/map.dat" : map_path;
 }
 
+double print_text(Game& game, double x, double y, std::string_view text, const TextStyle& style) {
+    game.window_face = style.face;
+    int32_t height = game.ports.text.draw_text(game.frame, x, y, text, style);
+    return y + height;
+}
+
 void start_game(Game& game) {
     World& world = game.world;
     world.key_codes = {0, vk_z, vk_x, vk_escape, 0};
     init_joystick(world, game.ports.input, joystick_margin);
     // The window's drawing area is 200 x 200 from its creation on.
     game.ports.sound.set_up();
-    // A fresh world holds the start values of the full reset: title state,
-    // counters at 1, the grid empty.
+    reset_game(world);
     play_music(game.ports.music, game.program_folder, music_title);
     game.ports.window.show();
 }

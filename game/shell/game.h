@@ -7,6 +7,7 @@
 #include <string>
 
 #include "game/render/frame_buffer.h"
+#include "game/render/sheets.h"
 #include "game/shell/music_timer.h"
 #include "game/shell/ports.h"
 #include "game/world/world.h"
@@ -24,6 +25,7 @@ struct Game {
     std::unique_ptr<World> world_storage;
     World& world;
     FrameBuffer frame;
+    Sheets sheets;
     MusicTimer timer2;
     stagefile::Reader stage_file;
     std::string program_folder;  // without a trailing slash
@@ -35,6 +37,10 @@ struct Game {
     // The stage file that button 1 opens on the title.
     std::string default_stage_path() const;
 };
+
+// Prints text at the pen position (x, y) in the given style and makes that
+// face the window's current one; returns the pen's y for the next line.
+double print_text(Game& game, double x, double y, std::string_view text, const TextStyle& style);
 
 // Start-up after the single-copy test: key codes, joystick, audio, full reset,
 // title music.

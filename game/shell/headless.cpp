@@ -261,7 +261,15 @@ bool write_text_file(const std::string& path, const std::string& text, std::stri
 
 }  // namespace
 
-int run_headless(const Options& options, const std::string& program_folder) {
+void report_missing_sheets(const std::vector<std::string>& problems) {
+    if (problems.empty()) return;
+    std::cerr << "vorne1.0: pictures missing, drawn empty: " << problems.front();
+    if (problems.size() > 1) std::cerr << " (and " << problems.size() - 1 << " more)";
+    std::cerr << '\n';
+}
+
+int run_headless(const Options& options, const std::string& program_folder,
+                 const HeadlessServices& services) {
     std::vector<InputStep> steps;
     if (!options.inputs.empty()) {
         std::string error;
@@ -286,11 +294,14 @@ int run_headless(const Options& options, const std::string& program_folder) {
     ScriptedInput input;
     RecordingSound sound;
     RecordingMusic music;
-    NullText text;
+    NullText null_text;
+    TextPort& text = services.text ? *services.text : null_text;
     HeadlessWindow window;
     HeadlessFiles files(program_folder, options.dialog);
     Game game(Ports{clock, input, sound, music, text, window, files}, program_folder);
     game.map_path = options.map;
+    if (services.load_image)
+        report_missing_sheets(load_sheets(game.sheets, program_folder, services.load_image));
     window.set_caption(initial_caption);
 
     start_game(game);

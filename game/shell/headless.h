@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/audio/music_commands.h"
+#include "game/render/sheets.h"
 #include "game/shell/options.h"
 #include "game/shell/ports.h"
 
@@ -119,8 +120,19 @@ std::string trace_line(int64_t tick, const Game& game, const std::vector<int32_t
 // The whole world model as one JSON object.
 std::string dump_world(const World& world);
 
+// What the runner borrows from the platform: text output and picture loading
+// (neither needs a display). Without them, no text and no pictures are drawn.
+struct HeadlessServices {
+    TextPort* text = nullptr;
+    ImageLoader load_image;
+};
+
 // Runs the headless game; returns the process exit status. Problems with the
 // options' files are reported on stderr as one line.
-int run_headless(const Options& options, const std::string& program_folder);
+int run_headless(const Options& options, const std::string& program_folder,
+                 const HeadlessServices& services = {});
+
+// Reports sheets that could not be loaded, in one line on stderr.
+void report_missing_sheets(const std::vector<std::string>& problems);
 
 }  // namespace vorne

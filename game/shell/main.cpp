@@ -7,6 +7,7 @@
 
 #include "game/audio/audio.h"
 #include "game/platform/sdl_platform.h"
+#include "game/platform/sdl_text.h"
 #include "game/platform/single_instance.h"
 #include "game/shell/game.h"
 #include "game/shell/headless.h"
@@ -37,10 +38,11 @@ int run_window(const Options& options, const std::string& folder) {
             SdlSound sound(folder);
             SdlMidiPlayer midi;
             MusicInterpreter music(midi);
-            NullText text;
+            SdlText text;
             SdlFiles files(folder, &window);
             Game game(Ports{clock, input, sound, music, text, window, files}, folder);
             game.map_path = options.map;
+            report_missing_sheets(load_sheets(game.sheets, folder, load_image_file));
 
             start_game(game);
             if (sound.device_open()) {
@@ -83,6 +85,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::string folder = running_program_folder();
-    if (options.headless) return run_headless(options, folder);
+    if (options.headless) {
+        // Text and pictures need no display; SDL is not started.
+        SdlText text;
+        return run_headless(options, folder, HeadlessServices{&text, load_image_file});
+    }
     return run_window(options, folder);
 }
