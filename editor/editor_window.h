@@ -1,0 +1,114 @@
+// The editor's window: the stage canvas, the chip strip and its preview, the
+// two size bars and the four command buttons, over one StageModel.
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QPointF>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+#include "editor/stage_model.h"
+
+class QLabel;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+
+namespace vorne::editor {
+
+// The region the canvas is centred in.
+inline constexpr int kCanvasRegionWidth = 432;
+inline constexpr int kCanvasRegionHeight = 400;
+
+enum class FileDialogKind { open, save_alone, save_appended };
+
+// Asks for a file name; the empty text means the dialog was cancelled.
+using ChooseFile = std::function<QString(QWidget* parent, FileDialogKind kind)>;
+// Tells the designer that a command failed.
+using ReportError = std::function<void(QWidget* parent, const QString& message)>;
+
+// The desktop's file dialogs, filtered to stage files.
+QString choose_file_with_dialog(QWidget* parent, FileDialogKind kind);
+// A warning box with the message.
+void report_error_in_box(QWidget* parent, const QString& message);
+
+class EditorWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit EditorWindow(QImage strip, QWidget* parent = nullptr);
+
+    // Replace the dialogs, for tests.
+    void set_file_chooser(ChooseFile choose) { choose_file_ = std::move(choose); }
+    void set_error_reporter(ReportError report) { report_error_ = std::move(report); }
+
+    StageModel& model() { return model_; }
+    const StageModel& model() const { return model_; }
+
+    // The redraw tick: read-outs, canvas layout, wall frame, canvas drawing,
+    // in that order. Runs shortly after anything changed.
+    void redraw_tick();
+
+    // Loads the first stage of path into the editor; on failure reports it
+    // and returns false, leaving everything as it was.
+    bool load_file(const QString& path);
+
+    // Pointer events of the canvas, in canvas pixels.
+    void canvas_mouse_move(QPointF position, Qt::MouseButtons buttons);
+    void canvas_mouse_press(Qt::MouseButtons buttons);
+    // Pointer events of the chip strip, in strip pixels.
+    void strip_mouse_move(QPointF position);
+    void strip_click();
+
+    // The four commands.
+    void rodo();
+    void tantaisave();
+    void tuikasave();
+    void owari();
+
+    int32_t hover_chip() const { return hover_chip_; }
+    int32_t cursor_column() const { return cursor_column_; }
+    int32_t cursor_row() const { return cursor_row_; }
+    QPoint mainsen() const { return mainsen_; }
+    QPoint chipboxsen() const { return chipboxsen_; }
+    const QImage& strip() const { return strip_; }
+    const QImage& canvas_image() const { return canvas_image_; }
+    const QImage& preview() const { return preview_; }
+    bool tick_pending() const;
+
+  private:
+    void request_tick();
+    void paint_cursor_cell(Qt::MouseButtons buttons);
+    void size_bar_changed();
+    void draw_canvas();
+    void save(FileDialogKind kind);
+
+    StageModel model_;
+    QImage strip_;
+    QImage canvas_image_;
+    QImage preview_;
+
+    int32_t hover_chip_ = 0;
+    int32_t cursor_column_ = 0;
+    int32_t cursor_row_ = 0;
+    QPoint mainsen_{0, 0};
+    QPoint chipboxsen_{0, 0};
+
+    QWidget* main_ = nullptr;
+    QWidget* chipbox_ = nullptr;
+    QWidget* selectbox_ = nullptr;
+    QLabel* label1_ = nullptr;
+    QLabel* label2_ = nullptr;
+    QScrollBar* hscroll1_ = nullptr;
+    QScrollBar* hscroll2_ = nullptr;
+    QTimer* timer1_ = nullptr;
+
+    ChooseFile choose_file_ = choose_file_with_dialog;
+    ReportError report_error_ = report_error_in_box;
+};
+
+}  // namespace vorne::editor

@@ -1,0 +1,55 @@
+// The editor's file commands on stage files: load the first block of a file,
+// save the stage as a file of its own, or append it to a file. Every failure
+// returns false with a message that names the file and the problem.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/stage_model.h"
+
+namespace vorne::editor {
+
+// The first stage block of a file, as the editor takes it.
+struct LoadedStage {
+    int32_t width = 0;   // cells of the first row
+    int32_t height = 0;  // the row count
+    // cells[y][x] for row y + 1, column x + 1; every row holds exactly width
+    // cells: a short row ends in empty texts, a longer row is cut.
+    std::vector<std::vector<std::string>> cells;
+};
+
+// The row count of a count line: a decimal number with blanks, tabs or line
+// feeds around it. Returns -1 when the line holds anything else, and a value
+// past kMaxCells for any number too large to be a stage's row count.
+int64_t parse_row_count(std::string_view line);
+
+// Reads the first block of path. Accepts only a row count of 0..20 with that
+// many rows present and a first row of at most 20 cells.
+bool read_stage_file(const std::string& path, LoadedStage& stage, std::string& error);
+
+// Puts a loaded stage into the model: the stage and framed sizes become the
+// loaded size and the loaded cells replace those of the loaded extent; cells
+// outside it keep what they held.
+void apply_loaded_stage(StageModel& model, const LoadedStage& stage);
+
+// read_stage_file, then apply_loaded_stage; the model is untouched on failure.
+bool load_stage(StageModel& model, const std::string& path, std::string& error);
+
+// Writes the stage as the only block of path. An existing file is replaced
+// whole or not at all: the block goes to a new file beside it that is then
+// renamed over it.
+bool save_stage_alone(const StageModel& model, const std::string& path, std::string& error);
+
+// Appends the stage as a new block at the end of path, creating the file if
+// needed. A last line without its line end gets one first, so the block
+// starts on a line of its own. A failed append leaves the file as it was.
+bool save_stage_appended(const StageModel& model, const std::string& path, std::string& error);
+
+// The file operations under the saves, for any contents.
+bool replace_file(const std::string& path, std::string_view contents, std::string& error);
+bool append_to_file(const std::string& path, std::string_view contents, std::string& error);
+
+}  // namespace vorne::editor

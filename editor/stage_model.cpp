@@ -1,0 +1,119 @@
+#include "editor/stage_model.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "stagefile/writer.h"
+
+namespace vorne::editor {
+
+namespace {
+
+int32_t clamp_size(int32_t size) {
+    return std::clamp<int32_t>(size, 0, kMaxCells);
+}
+
+}  // namespace
+
+int32_t chip_index(std::string_view letter) {
+    for (int32_t i = 0; i < kChipCount; ++i) {
+        if (kChipLetters[i] == letter) return i;
+    }
+    return -1;
+}
+
+std::string_view chip_letter(int32_t index) {
+    if (index < 0 || index >= kChipCount) return {};
+    return kChipLetters[index];
+}
+
+int32_t strip_offset(std::string_view cell, int32_t previous) {
+    const int32_t index = chip_index(cell);
+    return index < 0 ? previous : index * kCellPixels;
+}
+
+int32_t cursor_cell(double coordinate, int32_t cells) {
+    const double last = static_cast<double>(cells - 1) * kCellPixels;
+    if (coordinate > last) coordinate = last;
+    if (coordinate < 0 || std::isnan(coordinate)) coordinate = 0;
+    return static_cast<int32_t>(std::nearbyint(coordinate)) / kCellPixels;
+}
+
+StageModel::StageModel() {
+    for (int32_t x = 1; x <= kMaxCells; ++x) {
+        for (int32_t y = 1; y <= kMaxCells; ++y)
+            edit_grid[x][y] = "z";
+    }
+}
+
+void StageModel::rebuild_frame(int32_t old_width, int32_t old_height, int32_t new_width,
+                               int32_t new_height) {
+    old_width = clamp_size(old_width);
+    old_height = clamp_size(old_height);
+    new_width = clamp_size(new_width);
+    new_height = clamp_size(new_height);
+    // The old frame becomes floor first, so a frame left inside a grown stage
+    // is empty floor and one left outside a shrunk stage is cleared.
+    for (int32_t x = 1; x <= old_width; ++x) {
+        cell(x, 1) = "z";
+        cell(x, old_height) = "z";
+    }
+    for (int32_t y = 1; y <= old_height; ++y) {
+        cell(1, y) = "z";
+        cell(old_width, y) = "z";
+    }
+    for (int32_t x = 1; x <= new_width; ++x) {
+        cell(x, 1) = "a";
+        cell(x, new_height) = "a";
+    }
+    for (int32_t y = 1; y <= new_height; ++y) {
+        cell(1, y) = "a";
+        cell(new_width, y) = "a";
+    }
+}
+
+void StageModel::update_frame() {
+    rebuild_frame(framed_width, framed_height, stage_width, stage_height);
+    framed_width = stage_width;
+    framed_height = stage_height;
+}
+
+void StageModel::set_stage_width(int32_t width) {
+    stage_width = clamp_size(width);
+}
+
+void StageModel::set_stage_height(int32_t height) {
+    stage_height = clamp_size(height);
+}
+
+std::vector<std::string> StageModel::saved_rows() const {
+    std::vector<std::string> rows;
+    for (int32_t y = 1; y <= framed_height; ++y) {
+        std::string row;
+        for (int32_t x = 1; x <= framed_width; ++x)
+            row += cell(x, y);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::string StageModel::stage_block() const {
+    // The count line gives the rows actually written, so the block always
+    // reads back whole even if the size changed since the last frame step.
+    return stagefile::format_block(framed_height, saved_rows());
+}
+
+std::vector<int32_t> StageModel::canvas_offsets() const {
+    std::vector<int32_t> offsets;
+    offsets.reserve(static_cast<size_t>(framed_width * framed_height));
+    int32_t previous = 0;
+    for (int32_t y = 1; y <= framed_height; ++y) {
+        for (int32_t x = 1; x <= framed_width; ++x) {
+            previous = strip_offset(cell(x, y), previous);
+            offsets.push_back(previous);
+        }
+    }
+    return offsets;
+}
+
+}  // namespace vorne::editor

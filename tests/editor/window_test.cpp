@@ -1,0 +1,400 @@
+// The editor window driven through Qt Test on the offscreen platform: mouse
+// painting, the chip strip, the size bars, the commands and their failures.
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+#include "editor/chip_strip.h"
+#include "editor/editor_window.h"
+
+using namespace vorne::editor;
+
+namespace {
+
+// A strip of solid chips, one colour each, so every copied block tells
+// which chip it came from.
+QRgb chip_colour(int index) {
+    return qRgb(10 + index * 15, 250 - index * 15, (index * 37) % 256);
+}
+
+QImage solid_strip() {
+    QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
+    for (int x = 0; x < kStripWidth; ++x) {
+        for (int y = 0; y < kStripHeight; ++y)
+            strip.setPixel(x, y, chip_colour(x / 20));
+    }
+    return strip;
+}
+
+void write_file(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray read_file(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
+
+// Saves a sheet of the given size, white everywhere except the listed
+// rectangles, which get their colours.
+void write_sheet(const QString& path, QSize size, QRgb ground,
+                 std::initializer_list<std::pair<QRect, QRgb>> areas) {
+    QImage sheet(size, QImage::Format_RGB32);
+    sheet.fill(ground);
+    for (const auto& [area, colour] : areas) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                sheet.setPixel(x, y, colour);
+        }
+    }
+    QVERIFY(sheet.save(path));
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        window_ = std::make_unique<EditorWindow>(solid_strip());
+        errors_.clear();
+        chosen_.clear();
+        window_->set_error_reporter([this](QWidget*, const QString& m) { errors_ << m; });
+        window_->set_file_chooser([this](QWidget*, FileDialogKind) { return chosen_; });
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_->redraw_tick();
+        main_ = window_->findChild<QWidget*>(QStringLiteral("main"));
+        chipbox_ = window_->findChild<QWidget*>(QStringLiteral("chipbox"));
+        timer_ = window_->findChild<QTimer*>(QStringLiteral("Timer1"));
+        QVERIFY(main_ && chipbox_ && timer_);
+    }
+    void cleanup() { window_.reset(); }
+
+    void layout_follows_the_table() {
+        QCOMPARE(window_->windowTitle(), QStringLiteral("VORNE専用マップエディタ ver1.0"));
+        QCOMPARE(main_->geometry(), QRect(116, 100, 200, 200));
+        QCOMPARE(chipbox_->geometry(), QRect(128, 408, 302, 23));
+        QCOMPARE(child("selectbox")->geometry(), QRect(128, 440, 20, 20));
+        const struct {
+            const char* name;
+            QPoint at;
+            QString text;
+            qreal points;
+        } labels[] = {
+            {"Label3", {8, 408}, QStringLiteral("選択チップ"), 11.25},
+            {"Label4", {8, 440}, QStringLiteral("選択済チップ"), 11.25},
+            {"Label1", {216, 440}, QStringLiteral("縦幅マス:10"), 9.75},
+            {"Label2", {336, 440}, QStringLiteral("横幅マス:10"), 9.75},
+        };
+        for (const auto& l : labels) {
+            auto* label = window_->findChild<QLabel*>(QString::fromLatin1(l.name));
+            QVERIFY2(label, l.name);
+            QCOMPARE(label->pos(), l.at);
+            QCOMPARE(label->text(), l.text);
+            QCOMPARE(label->font().family(), QStringLiteral("IPAPGothic"));
+            QCOMPARE(label->font().pointSizeF(), l.points);
+            QVERIFY(label->font().bold());
+        }
+        const struct {
+            const char* name;
+            QRect at;
+            QString caption;
+        } buttons[] = {
+            {"tantaisave", {8, 504, 105, 25}, QStringLiteral("単体でセーブ")},
+            {"tuikasave", {120, 504, 153, 25}, QStringLiteral("追加書き込みセーブ")},
+            {"rodo", {280, 504, 57, 25}, QStringLiteral("ロード")},
+            {"owari", {344, 504, 41, 25}, QStringLiteral("終了")},
+        };
+        for (const auto& b : buttons) {
+            auto* button = window_->findChild<QPushButton*>(QString::fromLatin1(b.name));
+            QVERIFY2(button, b.name);
+            QCOMPARE(button->geometry(), b.at);
+            QCOMPARE(button->text(), b.caption);
+            QCOMPARE(button->font().pointSizeF(), 11.25);
+            QVERIFY(button->font().bold());
+        }
+        for (const char* name : {"HScroll1", "HScroll2"}) {
+            QScrollBar* bar = size_bar(name);
+            QCOMPARE(bar->size(), QSize(105, 17));
+            QCOMPARE(bar->minimum(), 0);
+            QCOMPARE(bar->maximum(), 20);
+            QCOMPARE(bar->value(), 10);
+            QCOMPARE(bar->singleStep(), 1);
+            QCOMPARE(bar->pageStep(), 10);
+        }
+        QCOMPARE(size_bar("HScroll2")->pos(), QPoint(208, 456));
+        QCOMPARE(size_bar("HScroll1")->pos(), QPoint(328, 456));
+    }
+
+    void left_drag_paints_every_cell_passed() {
+        pick_chip(3);  // "d"
+        QCOMPARE(window_->model().selected_chip, std::string("d"));
+        {
+            const QSignalBlocker no_tick(timer_);
+            press(Qt::LeftButton, QPoint(25, 25));
+            for (int x = 30; x <= 170; x += 5)
+                QTest::mouseMove(main_, QPoint(x, 25));
+            for (int y = 30; y <= 170; y += 5)
+                QTest::mouseMove(main_, QPoint(170, y));
+            QTest::mouseRelease(main_, Qt::LeftButton, {}, QPoint(170, 170));
+        }
+        for (int x = 2; x <= 9; ++x)
+            QCOMPARE(cell(x, 2), std::string("d"));
+        for (int y = 2; y <= 9; ++y)
+            QCOMPARE(cell(9, y), std::string("d"));
+        QCOMPARE(cell(2, 3), std::string("z"));
+        QCOMPARE(cell(8, 9), std::string("z"));
+
+        window_->redraw_tick();
+        QCOMPARE(window_->canvas_image().pixel(4 * 20 + 5, 1 * 20 + 5), chip_colour(3));
+        QCOMPARE(window_->canvas_image().pixel(4 * 20 + 5, 2 * 20 + 5), chip_colour(14));
+    }
+
+    void right_drag_erases_to_empty() {
+        for (int x = 2; x <= 9; ++x)
+            window_->model().cell(x, 5) = "c";
+        {
+            const QSignalBlocker no_tick(timer_);
+            press(Qt::RightButton, QPoint(45, 85));
+            for (int x = 50; x <= 130; x += 5)
+                QTest::mouseMove(main_, QPoint(x, 85));
+            QTest::mouseRelease(main_, Qt::RightButton, {}, QPoint(130, 85));
+        }
+        for (int x = 3; x <= 7; ++x)
+            QCOMPARE(cell(x, 5), std::string("z"));
+        QCOMPARE(cell(2, 5), std::string("c"));
+        QCOMPARE(cell(8, 5), std::string("c"));
+    }
+
+    void pointer_beyond_the_canvas_paints_the_edge_cells() {
+        pick_chip(10);  // "k"
+        const QSignalBlocker no_tick(timer_);
+        press(Qt::LeftButton, QPoint(50, 50));
+        QTest::mouseMove(main_, QPoint(-30, 50));
+        QCOMPARE(cell(1, 3), std::string("k"));
+        QCOMPARE(window_->mainsen(), QPoint(0, 40));
+        QTest::mouseMove(main_, QPoint(50, -40));
+        QCOMPARE(cell(3, 1), std::string("k"));
+        QTest::mouseMove(main_, QPoint(450, 130));
+        QCOMPARE(cell(10, 7), std::string("k"));
+        QTest::mouseMove(main_, QPoint(90, 330));
+        QCOMPARE(cell(5, 10), std::string("k"));
+        QCOMPARE(window_->mainsen(), QPoint(80, 180));
+        QTest::mouseRelease(main_, Qt::LeftButton, {}, QPoint(90, 330));
+
+        // The next tick walls the frame again.
+        window_->redraw_tick();
+        QCOMPARE(cell(1, 3), std::string("a"));
+        QCOMPARE(cell(5, 10), std::string("a"));
+    }
+
+    void other_buttons_paint_nothing() {
+        pick_chip(3);
+        const QSignalBlocker no_tick(timer_);
+        for (int x = 25; x <= 170; x += 5)
+            QTest::mouseMove(main_, QPoint(x, 45));
+        press(Qt::MiddleButton, QPoint(25, 65));
+        for (int x = 25; x <= 170; x += 5)
+            QTest::mouseMove(main_, QPoint(x, 65));
+        QTest::mouseRelease(main_, Qt::MiddleButton, {}, QPoint(170, 65));
+        // Left, then right as well: only the left press paints.
+        press(Qt::LeftButton, QPoint(25, 85));
+        press(Qt::RightButton, QPoint(25, 85));
+        for (int x = 30; x <= 170; x += 5)
+            QTest::mouseMove(main_, QPoint(x, 85));
+        QTest::mouseRelease(main_, Qt::RightButton, {}, QPoint(170, 85));
+        QTest::mouseRelease(main_, Qt::LeftButton, {}, QPoint(170, 85));
+        for (int x = 2; x <= 9; ++x) {
+            QCOMPARE(cell(x, 3), std::string("z"));
+            QCOMPARE(cell(x, 4), std::string("z"));
+            QCOMPARE(cell(x, 5), std::string(x == 2 ? "d" : "z"));
+        }
+    }
+
+    void press_paints_the_last_hovered_cell() {
+        pick_chip(6);  // "g"
+        window_->canvas_mouse_move(QPointF(65, 85), Qt::NoButton);
+        QCOMPARE(cell(4, 5), std::string("z"));
+        window_->canvas_mouse_press(Qt::LeftButton);
+        QCOMPARE(cell(4, 5), std::string("g"));
+        window_->canvas_mouse_press(Qt::RightButton);
+        QCOMPARE(cell(4, 5), std::string("z"));
+    }
+
+    void size_bars_move_and_resize_the_canvas() {
+        window_->canvas_mouse_move(QPointF(65, 85), Qt::NoButton);
+        size_bar("HScroll1")->setValue(3);
+        QCOMPARE(window_->mainsen(), QPoint(0, 0));
+        // The change itself brings the next tick.
+        QTRY_COMPARE(main_->geometry(), QRect(186, 100, 60, 200));
+        QCOMPARE(window_->findChild<QLabel*>(QStringLiteral("Label2"))->text(),
+                 QStringLiteral("横幅マス:3"));
+        size_bar("HScroll2")->setValue(20);
+        QTRY_COMPARE(main_->geometry(), QRect(186, 0, 60, 400));
+        QCOMPARE(window_->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+                 QStringLiteral("縦幅マス:20"));
+        QCOMPARE(window_->canvas_image().size(), QSize(60, 400));
+        QCOMPARE(window_->model().framed_width, 3);
+        QCOMPARE(window_->model().framed_height, 20);
+        QCOMPARE(cell(3, 20), std::string("a"));
+        QVERIFY(!window_->tick_pending());  // nothing changes: no more ticks
+    }
+
+    void strip_picks_chips_and_previews_two_pixels_right() {
+        QTest::mouseMove(chipbox_, QPoint(70, 10));
+        QCOMPARE(window_->hover_chip(), 3);
+        QCOMPARE(window_->chipboxsen(), QPoint(60, 0));
+        QTest::mouseClick(chipbox_, Qt::LeftButton, {}, QPoint(70, 10));
+        QCOMPARE(window_->model().selected_chip, std::string("d"));
+        QCOMPARE(window_->preview().pixel(0, 0), chip_colour(3));
+        QCOMPARE(window_->preview().pixel(17, 19), chip_colour(3));
+        QCOMPARE(window_->preview().pixel(18, 0), chip_colour(4));
+
+        // The empty chip's preview reaches two pixels past the strip picture.
+        pick_chip(14);
+        QCOMPARE(window_->model().selected_chip, std::string("z"));
+        QCOMPARE(window_->preview().pixel(17, 5), chip_colour(14));
+        QCOMPARE(window_->preview().pixel(18, 5), kOutsideStrip);
+
+        // Past the fifteenth chip: the selection stays, the preview still changes.
+        pick_chip(0);
+        QTest::mouseMove(chipbox_, QPoint(301, 10));
+        QCOMPARE(window_->hover_chip(), 15);
+        QTest::mouseClick(chipbox_, Qt::LeftButton, {}, QPoint(301, 10));
+        QCOMPARE(window_->model().selected_chip, std::string("a"));
+        QCOMPARE(window_->preview().pixel(0, 0), kOutsideStrip);
+        QCOMPARE(window_->preview().pixel(19, 19), kOutsideStrip);
+    }
+
+    void loaded_stage_sets_the_bars_and_draws_empty_cells_as_their_left_neighbour() {
+        QTemporaryDir dir;
+        chosen_ = dir.filePath(QStringLiteral("short.dat"));
+        write_file(chosen_, "3\r\nadcab\r\nad\r\naaaaa\r\n");
+        window_->rodo();
+        QVERIFY(errors_.isEmpty());
+        QCOMPARE(size_bar("HScroll1")->value(), 5);
+        QCOMPARE(size_bar("HScroll2")->value(), 3);
+        window_->redraw_tick();
+        QCOMPARE(main_->geometry(), QRect(166, 170, 100, 60));
+        QCOMPARE(cell(3, 2), std::string());
+        const QImage& canvas = window_->canvas_image();
+        QCOMPARE(canvas.pixel(2 * 20 + 5, 20 + 5), chip_colour(3));  // drawn as the "d" before it
+        QCOMPARE(canvas.pixel(3 * 20 + 5, 20 + 5), chip_colour(3));
+        QCOMPARE(canvas.pixel(4 * 20 + 5, 20 + 5), chip_colour(0));  // the frame
+
+        // A file the editor cannot take is reported and changes nothing.
+        QByteArray rows21 = "21\r\n";
+        for (int i = 0; i < 21; ++i)
+            rows21 += "aaa\r\n";
+        chosen_ = dir.filePath(QStringLiteral("tall.dat"));
+        write_file(chosen_, rows21);
+        window_->rodo();
+        QCOMPARE(errors_.size(), 1);
+        QVERIFY2(errors_[0].contains(chosen_), qPrintable(errors_[0]));
+        QCOMPARE(size_bar("HScroll2")->value(), 3);
+        QCOMPARE(window_->model().stage_height, 3);
+    }
+
+    void saves_write_the_current_size_and_report_failures() {
+        QTemporaryDir dir;
+        // The size changed and no tick ran yet: the save frames the stage first.
+        size_bar("HScroll1")->setValue(4);
+        size_bar("HScroll2")->setValue(3);
+        chosen_ = dir.filePath(QStringLiteral("map.dat"));
+        window_->tantaisave();
+        window_->tuikasave();
+        QVERIFY(errors_.isEmpty());
+        QCOMPARE(read_file(chosen_), QByteArray("3\r\naaaa\r\nazza\r\naaaa\r\n"
+                                                "3\r\naaaa\r\nazza\r\naaaa\r\n"));
+
+        // A cancelled dialog does nothing and says nothing.
+        chosen_.clear();
+        window_->tantaisave();
+        window_->tuikasave();
+        window_->rodo();
+        QVERIFY(errors_.isEmpty());
+
+        chosen_ = dir.filePath(QStringLiteral("missing/map.dat"));
+        window_->tantaisave();
+        window_->tuikasave();
+        window_->rodo();
+        QCOMPARE(errors_.size(), 3);
+        for (const QString& error : errors_)
+            QVERIFY2(error.contains(chosen_), qPrintable(error));
+    }
+
+    void strip_is_composed_from_the_sheets() {
+        QTemporaryDir dir;
+        const QRgb white = qRgb(255, 255, 255), black = qRgb(0, 0, 0);
+        const QRgb purple = qRgb(120, 60, 160), yellow = qRgb(255, 220, 0);
+        write_sheet(dir.filePath(QStringLiteral("kabe.png")), {20, 20}, purple, {});
+        // A coin whose sprite is the left half of its cell.
+        write_sheet(dir.filePath(QStringLiteral("tc.png")), {20, 40}, white,
+                    {{QRect(0, 0, 10, 20), yellow},
+                     {QRect(0, 20, 20, 20), black},
+                     {QRect(0, 20, 10, 20), white}});
+        write_sheet(dir.filePath(QStringLiteral("t1c.png")), {20, 20}, white, {});  // too small
+        QStringList problems;
+        const QImage strip = compose_chip_strip(dir.path(), &problems);
+        QCOMPARE(strip.size(), QSize(kStripWidth, kStripHeight));
+        QCOMPARE(strip.pixel(7, 7), purple);
+        QCOMPARE(strip.pixel(60 + 3, 12), yellow);
+        QCOMPARE(strip.pixel(60 + 15, 12), kChipGround);
+        QCOMPARE(strip.pixel(280 + 5, 5), kChipGround);
+        // One line per unusable sheet, naming it and the chips drawn plain.
+        QCOMPARE(problems.size(), 6);
+        QVERIFY(problems.filter(QStringLiteral("kagic.png"))
+                    .value(0)
+                    .contains(QStringLiteral("k, l, m, n")));
+        QVERIFY(problems.filter(QStringLiteral("t1c.png"))
+                    .value(0)
+                    .contains(QStringLiteral("too small")));
+
+        problems.clear();
+        const QImage plain = compose_chip_strip(dir.filePath(QStringLiteral("none")), &problems);
+        QCOMPARE(plain.size(), QSize(kStripWidth, kStripHeight));
+        QCOMPARE(problems.size(), 8);
+    }
+
+  private:
+    QWidget* child(const char* name) {
+        return window_->findChild<QWidget*>(QString::fromLatin1(name));
+    }
+    QScrollBar* size_bar(const char* name) {
+        return window_->findChild<QScrollBar*>(QString::fromLatin1(name));
+    }
+    const std::string& cell(int x, int y) const { return window_->model().cell(x, y); }
+    // A press where the pointer is, as a real mouse gives it: the pointer
+    // moves there first (a press paints the cell of the last move).
+    void press(Qt::MouseButton button, QPoint at) {
+        QTest::mouseMove(main_, at);
+        QTest::mousePress(main_, button, {}, at);
+    }
+    void pick_chip(int index) {
+        const QPoint at(index * 20 + 10, 10);
+        QTest::mouseMove(chipbox_, at);
+        QTest::mouseClick(chipbox_, Qt::LeftButton, {}, at);
+    }
+
+    std::unique_ptr<EditorWindow> window_;
+    QWidget* main_ = nullptr;
+    QWidget* chipbox_ = nullptr;
+    QTimer* timer_ = nullptr;
+    QStringList errors_;
+    QString chosen_;
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
