@@ -1,5 +1,7 @@
 #include "game/world/reset.h"
 
+#include <algorithm>
+
 namespace vorne {
 namespace {
 
@@ -12,10 +14,12 @@ void clear_entries(std::array<Rect, N>& table, int32_t last) {
 }  // namespace
 
 void hairetu(World& world) {
-    for (int32_t row = 1; row <= grid_capacity; ++row) {
-        for (int32_t column = 1; column <= grid_capacity; ++column) {
-            world.stage_grid[column][row] = GridCell{};
-        }
+    // Column by column from an empty column: each column's rows lie side by
+    // side in memory, so this is one block copy per column.
+    static const std::array<GridCell, grid_capacity + 1> empty_column{};
+    for (int32_t column = 1; column <= grid_capacity; ++column) {
+        std::copy(empty_column.begin() + 1, empty_column.end(),
+                  world.stage_grid[column].begin() + 1);
     }
     world.player_rect = Rect{};
     clear_entries(world.wall_table, table_capacity);
