@@ -31,8 +31,9 @@ class CountingWindow : public HeadlessWindow {
 
 // Started as the program starts; the logs begin empty.
 struct TestGame {
-    explicit TestGame(std::string folder = "/nonexistent-vorne-test")
-        : files(folder, std::nullopt),
+    explicit TestGame(std::string folder = "/nonexistent-vorne-test",
+                      std::optional<std::string> dialog_answer = std::nullopt)
+        : files(folder, std::move(dialog_answer)),
           game(Ports{clock, input, sound, music, text, window, files}, folder) {
         start_game(game);
         music.sent.clear();

@@ -1,0 +1,56 @@
+// Small test stages written as text grids, built through the stage builder, and
+// a sound port that records the effects played.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/shell/ports.h"
+#include "game/world/builder.h"
+#include "game/world/reset.h"
+#include "game/world/stage_file.h"
+#include "game/world/world.h"
+#include "stagefile/reader.h"
+
+namespace vorne::test {
+
+// Builds the rows as the first stage of a fresh game, as the title and the
+// stage introduction do (the camera placed); fails the test on a bad stage.
+inline std::unique_ptr<World> stage(std::initializer_list<std::string> rows) {
+    std::string text = std::to_string(rows.size()) + "\r\n";
+    for (const std::string& row : rows)
+        text += row + "\r\n";
+    auto world = make_world();
+    reset_game(*world);
+    stagefile::Reader reader;
+    reader.open_text("test.dat", text);
+    auto error = start_stage_file(*world, reader);
+    if (!error) error = build_stage(*world, reader);
+    EXPECT_FALSE(error) << error->message();
+    world->game_state = state_play;
+    return world;
+}
+
+// The rectangle of the cell at column c, row r (1-based) where the builder
+// puts it, before any scrolling.
+inline Rect cell(int32_t c, int32_t r) {
+    return Rect{c * cell_size, r * cell_size, c * cell_size + cell_size, r * cell_size + cell_size};
+}
+
+// A rectangle of one cell with its top-left corner at (left, top).
+inline Rect at(int32_t left, int32_t top) {
+    return Rect{left, top, left + cell_size, top + cell_size};
+}
+
+class SoundLog : public SoundPort {
+  public:
+    void play_effect(int32_t effect_number) override { played.push_back(effect_number); }
+    std::vector<int32_t> played;
+};
+
+}  // namespace vorne::test
