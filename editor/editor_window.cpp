@@ -138,27 +138,19 @@ QPushButton* make_button(QWidget* parent, const char* name, const QString& capti
     return button;
 }
 
-QString last_folder;
-
 }  // namespace
 
-QString choose_file_with_dialog(QWidget* parent, FileDialogKind kind) {
+QString choose_file_with_dialog(QWidget* parent, FileDialogKind kind, const QString& folder) {
     const QString filter = QStringLiteral("データ (*.dat)");
-    if (last_folder.isEmpty()) last_folder = QCoreApplication::applicationDirPath();
-    QString file;
     if (kind == FileDialogKind::open) {
-        file = QFileDialog::getOpenFileName(parent, QStringLiteral("ロード"), last_folder, filter);
-    } else if (kind == FileDialogKind::save_alone) {
-        file = QFileDialog::getSaveFileName(parent, QStringLiteral("単体でセーブ"), last_folder,
-                                            filter);
-    } else {
-        // Appending to an existing file is the point: no question about it.
-        file =
-            QFileDialog::getSaveFileName(parent, QStringLiteral("追加書き込みセーブ"), last_folder,
-                                         filter, nullptr, QFileDialog::DontConfirmOverwrite);
+        return QFileDialog::getOpenFileName(parent, QStringLiteral("ロード"), folder, filter);
     }
-    if (!file.isEmpty()) last_folder = QFileInfo(file).absolutePath();
-    return file;
+    if (kind == FileDialogKind::save_alone) {
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("単体でセーブ"), folder, filter);
+    }
+    // Appending to an existing file is the point: no question about it.
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("追加書き込みセーブ"), folder,
+                                        filter, nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 void report_error_in_box(QWidget* parent, const QString& message) {
@@ -167,6 +159,13 @@ void report_error_in_box(QWidget* parent, const QString& message) {
 
 EditorWindow::EditorWindow(QImage strip, QWidget* parent)
     : QWidget(parent), strip_(std::move(strip)) {
+    // The dialogs start in the program's folder, then where the last file was.
+    choose_file_ = [this](QWidget* parent_widget, FileDialogKind kind) {
+        const QString file = choose_file_with_dialog(parent_widget, kind, dialog_folder_);
+        if (!file.isEmpty()) dialog_folder_ = QFileInfo(file).absolutePath();
+        return file;
+    };
+    dialog_folder_ = QCoreApplication::applicationDirPath();
     setWindowTitle(QStringLiteral("VORNE専用マップエディタ ver1.0"));
     setFixedSize(kCanvasRegionWidth, 537);
 

@@ -31,8 +31,8 @@ using ChooseFile = std::function<QString(QWidget* parent, FileDialogKind kind)>;
 // Tells the designer that a command failed.
 using ReportError = std::function<void(QWidget* parent, const QString& message)>;
 
-// The desktop's file dialogs, filtered to stage files.
-QString choose_file_with_dialog(QWidget* parent, FileDialogKind kind);
+// The desktop's file dialogs, filtered to stage files, opening in folder.
+QString choose_file_with_dialog(QWidget* parent, FileDialogKind kind, const QString& folder);
 // A warning box with the message.
 void report_error_in_box(QWidget* parent, const QString& message);
 
@@ -107,7 +107,8 @@ class EditorWindow : public QWidget {
     QScrollBar* hscroll2_ = nullptr;
     QTimer* timer1_ = nullptr;
 
-    ChooseFile choose_file_ = choose_file_with_dialog;
+    QString dialog_folder_;
+    ChooseFile choose_file_;
     ReportError report_error_ = report_error_in_box;
 };
 

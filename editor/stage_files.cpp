@@ -233,11 +233,11 @@ bool append_to_file(const std::string& path, std::string_view contents, std::str
         ::close(fd);
         return false;
     }
-    const off_t original_size = info.st_size;
+    const off_t size_before = info.st_size;
     const bool regular = S_ISREG(info.st_mode);
 
     std::string block;
-    if (regular && last_line_unterminated(fd, original_size)) block = "\r\n";
+    if (regular && last_line_unterminated(fd, size_before)) block = "\r\n";
     block += contents;
 
     bool written = write_all(fd, block) && (!regular || ::fsync(fd) == 0);
@@ -247,7 +247,7 @@ bool append_to_file(const std::string& path, std::string_view contents, std::str
         if (created) {
             ::unlink(path.c_str());
         } else if (regular) {
-            (void)::ftruncate(fd, original_size);
+            (void)::ftruncate(fd, size_before);
         }
     }
     // The block is on the disk once fsync succeeded; closing changes nothing.

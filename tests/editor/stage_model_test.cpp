@@ -113,19 +113,9 @@ TEST(StageModel, BlockCountsTheRowsItWritesWhenTheSizeChangedSinceTheFrameStep) 
     EXPECT_EQ(block.size(), 4 + 10 * 12u);
 }
 
-TEST(ChipTable, LettersIndicesAndOffsetsForForeignCells) {
-    EXPECT_EQ(chip_index("a"), 0);
-    EXPECT_EQ(chip_index("n"), 13);
-    EXPECT_EQ(chip_index("z"), 14);
-    EXPECT_EQ(chip_index("A"), -1);
-    EXPECT_EQ(chip_index(""), -1);
-    EXPECT_EQ(chip_index("ab"), -1);
-    EXPECT_EQ(chip_letter(10), "k");
-    EXPECT_EQ(chip_letter(15), "");
-    EXPECT_EQ(chip_letter(-1), "");
-
-    // A foreign or empty cell shows the chip drawn just before it in the pass
-    // (across the row break too), and the first chip's offset 0 at the start.
+TEST(ChipTable, ForeignAndEmptyCellsShowTheChipDrawnBeforeThem) {
+    // The chip drawn just before, across the row break too, and the first
+    // chip's offset 0 at the start of the pass.
     StageModel model;
     model.set_stage_width(3);
     model.set_stage_height(2);
