@@ -106,6 +106,24 @@ bool Reader::read_line(std::string& line, size_t max_bytes) {
     return true;
 }
 
+bool Reader::skip_byte_order_mark() {
+    static constexpr unsigned char mark[] = {0xEF, 0xBB, 0xBF};
+    if (text_open_) {
+        if (text_.compare(text_pos_, 3, reinterpret_cast<const char*>(mark), 3) != 0) return false;
+        text_pos_ += 3;
+        return true;
+    }
+    if (!file_) return false;
+    long start = std::ftell(file_);
+    if (start < 0) return false;
+    unsigned char bytes[3] = {};
+    size_t got = std::fread(bytes, 1, 3, file_);
+    if (got == 3 && bytes[0] == mark[0] && bytes[1] == mark[1] && bytes[2] == mark[2]) return true;
+    std::clearerr(file_);
+    std::fseek(file_, start, SEEK_SET);
+    return false;
+}
+
 bool Reader::scan_line_ends(bool& has_carriage_return, bool& has_line_feed) {
     has_carriage_return = false;
     has_line_feed = false;

@@ -46,6 +46,10 @@ class Reader {
     // end of the file.
     bool read_failed() const { return failed_; }
 
+    // Skips a UTF-8 byte order mark (EF BB BF) when the next bytes are one,
+    // as some editors write at the start of a file. Returns true if it did.
+    bool skip_byte_order_mark();
+
     // Looks through the whole file once (then goes back to where reading
     // was) and says whether it holds any CR and any LF byte. Returns false when
     // the file could not be looked through.

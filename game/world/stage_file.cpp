@@ -57,6 +57,9 @@ std::optional<StageError> open_stage_file(World& world, stagefile::Reader& reade
 std::optional<StageError> start_stage_file(World& world, stagefile::Reader& reader) {
     world.stage_file_open = 1;
     const std::string& path = reader.path();
+    // A text editor may start a UTF-8 file with a byte order mark: it is not
+    // part of the first count line.
+    reader.skip_byte_order_mark();
     if (reader.at_end()) {
         if (reader.read_failed()) return StageError{path, 0, 0, "cannot be read"};
         return StageError{path, 0, 0, "the file is empty: it holds no stage"};

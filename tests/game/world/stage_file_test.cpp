@@ -152,6 +152,15 @@ TEST_F(StageFile, LenientCountLinesAndCrOnlyLineEnds) {
     EXPECT_TRUE(read_next_count(*world, reader).end_of_file);
 }
 
+TEST_F(StageFile, ByteOrderMarkAtTheStartIsSkipped) {
+    const std::string path = write("bom.dat", "\xef\xbb\xbf" + file_of({framed(5, 4, 2, 2)}));
+    ASSERT_FALSE(open_stage_file(*world, reader, path));
+    EXPECT_EQ(world->stage_rows, 4);
+    ASSERT_FALSE(build_stage(*world, reader));
+    EXPECT_EQ(world->wall_count, 5 + 2 + 2 + 5);
+    expect_rejected("\xef\xbb\xbf", 0, "empty");
+}
+
 TEST_F(StageFile, CancelledDialogLeavesTheTitleWithTheFileTried) {
     mapload_cancelled(*world);
     EXPECT_EQ(world->stage_file_open, 1);
