@@ -1,6 +1,7 @@
 #include "tools/soundgen/effect.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -85,17 +86,14 @@ void set_voice_value(const SourceReader& src, VoiceDraft& draft, const SourceLin
     } else if (key == "notes") {
         src.expect_at_least(line, 1);
         if (draft.notes_line == 0) draft.notes_line = line.number;
-        draft.note_words.insert(draft.note_words.end(), line.words.begin() + 1, line.words.end());
-        // Check each word now, while its line is known.
+        // Each word is checked now, while its line is known.
         for (size_t i = 1; i < line.words.size(); ++i) {
             const std::string& w = line.words[i];
-            if (w == "-") {
-                if (draft.note_words.size() - (line.words.size() - i) == 0) {
-                    src.fail(line.number, "'-' holds the note before it, but there is none");
-                }
-            } else if (w != "r") {
-                parse_pitch(src, line, i);
+            if (w == "-" && draft.note_words.empty()) {
+                src.fail(line.number, "'-' holds the note before it, but there is none");
             }
+            if (w != "-" && w != "r") parse_pitch(src, line, i);
+            draft.note_words.push_back(w);
         }
     } else if (key == "slide") {
         if (line.words.size() != 2 && line.words.size() != 3) {
