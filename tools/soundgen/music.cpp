@@ -182,30 +182,30 @@ class TrackReader {
     }
 
     // "/8", "/4.", "/8t" after a note; changes the length in force.
-    void read_length(const Word& w, std::string_view spec) {
-        const std::string bad = "'" + std::string(spec) +
+    void read_length(const Word& w, std::string_view length_text) {
+        const std::string bad = "'" + std::string(length_text) +
                                 "' is not a length (like /4, /8, /4. or /8t) in '" + w.text + "'";
-        if (spec.size() < 2 || spec[0] != '/') fail(w.line, bad);
+        if (length_text.size() < 2 || length_text[0] != '/') fail(w.line, bad);
         size_t i = 1;
-        while (i < spec.size() && spec[i] >= '0' && spec[i] <= '9')
+        while (i < length_text.size() && length_text[i] >= '0' && length_text[i] <= '9')
             ++i;
         int value = 0;
-        auto [ptr, ec] = std::from_chars(spec.data() + 1, spec.data() + i, value);
-        if (ec != std::errc() || ptr != spec.data() + i) fail(w.line, bad);
+        auto [ptr, ec] = std::from_chars(length_text.data() + 1, length_text.data() + i, value);
+        if (ec != std::errc() || ptr != length_text.data() + i) fail(w.line, bad);
         if (value != 1 && value != 2 && value != 4 && value != 8 && value != 16 && value != 32 &&
             value != 64) {
             fail(w.line, bad);
         }
         uint32_t ticks = kWholeNote / static_cast<uint32_t>(value);
-        if (i < spec.size() && spec[i] == '.') {
+        if (i < length_text.size() && length_text[i] == '.') {
             ticks = ticks * 3 / 2;
             ++i;
         }
-        if (i < spec.size() && spec[i] == 't') {
+        if (i < length_text.size() && length_text[i] == 't') {
             ticks = ticks * 2 / 3;
             ++i;
         }
-        if (i != spec.size()) fail(w.line, bad);
+        if (i != length_text.size()) fail(w.line, bad);
         length_ = ticks;
     }
 
