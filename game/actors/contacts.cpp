@@ -5,7 +5,7 @@
 #include "game/actors/actors.h"
 #include "game/actors/kinds.h"
 #include "game/audio/audio.h"
-#include "game/player/rect_test.h"
+#include "game/player/rect_index.h"
 
 namespace vorne {
 namespace {
@@ -141,11 +141,18 @@ bool player_shot_contacts(World& w, SoundPort& sound) {
 // wait for a later tick. A shot that catches the player flies on.
 void enemy_shot_contacts(World& w, SoundPort& sound) {
     const int32_t last = loop_end(last_enemy(enemy_tables(w, EnemyKind::i)), enemy_shot_capacity);
+    // Walls and locks stay put here; index them once for all the shots.
+    RectIndex walls;
+    RectIndex locks1;
+    RectIndex locks2;
+    walls.build(w.wall_table.data(), loop_end(w.wall_count, table_capacity), last);
+    locks1.build(w.lock1_table.data(), loop_end(w.lock1_count, table_capacity), last);
+    locks2.build(w.lock2_table.data(), loop_end(w.lock2_count, table_capacity), last);
     for (int32_t k = 1; k <= last; ++k) {
         EnemyState& state = w.enemy_i_state[k];
         if (state.enemy_shot_active != 1) continue;
         const Rect& shot = w.enemy_shot_table[k];
-        if (strikes_wall(w, shot)) {
+        if (walls.first_touch(w, shot) != 0) {
             state.enemy_shot_active = 0;
             return;
         }
@@ -153,10 +160,10 @@ void enemy_shot_contacts(World& w, SoundPort& sound) {
             catch_player(w, sound);
             return;
         }
-        if (strikes_lock(w, shot, w.lock1_table, w.lock1_count, w.lock1_opened)) {
+        if (locks1.first_touch(w, shot, [&](int32_t i) { return w.lock1_opened[i] == 0; }) != 0) {
             state.enemy_shot_active = 0;
         }
-        if (strikes_lock(w, shot, w.lock2_table, w.lock2_count, w.lock2_opened)) {
+        if (locks2.first_touch(w, shot, [&](int32_t i) { return w.lock2_opened[i] == 0; }) != 0) {
             state.enemy_shot_active = 0;
         }
     }

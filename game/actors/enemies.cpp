@@ -1,29 +1,39 @@
 #include "game/actors/actors.h"
 #include "game/actors/kinds.h"
-#include "game/player/rect_test.h"
+#include "game/player/rect_index.h"
 
 namespace vorne {
 namespace {
 
-// What stops an enemy: a wall, or a closed lock whatever keys the player holds.
-bool enemy_blocked(World& w, const Rect& e) {
-    if (first_touch(w, e, w.wall_table.data(), loop_end(w.wall_count, table_capacity)) != 0) {
-        return true;
-    }
-    if (first_touch(w, e, w.lock1_table.data(), loop_end(w.lock1_count, table_capacity),
-                    [&](int32_t i) { return w.lock1_opened[i] == 0; }) != 0) {
-        return true;
-    }
-    return first_touch(w, e, w.lock2_table.data(), loop_end(w.lock2_count, table_capacity),
-                       [&](int32_t i) { return w.lock2_opened[i] == 0; }) != 0;
-}
+// The tables an enemy is tested against. None of them moves during the step,
+// so each is indexed once for all the enemies of the kind.
+struct Obstacles {
+    RectIndex walls;
+    RectIndex locks1;
+    RectIndex locks2;
+    RectIndex ladders;
 
-// What an enemy walks on: walls and ladders, below it or beside it. Locks,
-// items and the door give no support.
-bool enemy_supported(World& w, const Rect& e) {
-    return first_touch(w, e, w.wall_table.data(), loop_end(w.wall_count, table_capacity)) != 0 ||
-           first_touch(w, e, w.ladder_table.data(), loop_end(w.ladder_count, table_capacity)) != 0;
-}
+    Obstacles(const World& w, int32_t enemies) {
+        walls.build(w.wall_table.data(), loop_end(w.wall_count, table_capacity), 2 * enemies);
+        locks1.build(w.lock1_table.data(), loop_end(w.lock1_count, table_capacity), enemies);
+        locks2.build(w.lock2_table.data(), loop_end(w.lock2_count, table_capacity), enemies);
+        ladders.build(w.ladder_table.data(), loop_end(w.ladder_count, table_capacity), enemies);
+    }
+
+    // What stops an enemy: a wall, or a closed lock whatever keys the player
+    // holds.
+    bool blocked(World& w, const Rect& e) const {
+        return walls.first_touch(w, e) != 0 ||
+               locks1.first_touch(w, e, [&](int32_t i) { return w.lock1_opened[i] == 0; }) != 0 ||
+               locks2.first_touch(w, e, [&](int32_t i) { return w.lock2_opened[i] == 0; }) != 0;
+    }
+
+    // What an enemy walks on: walls and ladders, below it or beside it. Locks,
+    // items and the door give no support.
+    bool supported(World& w, const Rect& e) const {
+        return walls.first_touch(w, e) != 0 || ladders.first_touch(w, e) != 0;
+    }
+};
 
 int32_t turned(int32_t direction) {
     return direction < 0 ? enemy_walk_right : enemy_walk_left;
@@ -34,8 +44,9 @@ int32_t turned(int32_t direction) {
 void step_enemies(World& w, EnemyKind kind) {
     const EnemyTables t = enemy_tables(w, kind);
     if (kind_absent(t)) return;
-    const int32_t s = t.speed;
     const int32_t last = last_enemy(t);
+    const Obstacles obstacles(w, last);
+    const int32_t s = t.speed;
     for (int32_t k = 1; k <= last; ++k) {
         EnemyState& state = t.state[k];
         int32_t d = 0;
@@ -49,7 +60,7 @@ void step_enemies(World& w, EnemyKind kind) {
         Rect& e = t.table[k];
         e.left += d * s;
         e.right += d * s;
-        if (enemy_blocked(w, e)) {
+        if (obstacles.blocked(w, e)) {
             // Turning in place costs the tick.
             e.left -= d * s;
             e.right -= d * s;
@@ -62,7 +73,7 @@ void step_enemies(World& w, EnemyKind kind) {
         // up to 20 - s pixels before it turns.
         e.top += s;
         e.bottom += s;
-        if (enemy_supported(w, e)) {
+        if (obstacles.supported(w, e)) {
             e.top -= s;
             e.bottom -= s;
             state.enemy_pose = d < 0 ? enemy_walk_left : enemy_walk_right;

@@ -1,0 +1,249 @@
+// Time per play tick of the play rules (the player step, both shot steps, the
+// four enemy steps and the interaction step; not the frame drawing), on a
+// stage filled to every capacity a stage has and on a small ordinary stage.
+// Each figure is also given as a share of the 40 ms tick.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/actors/actors.h"
+#include "game/player/player.h"
+#include "game/world/builder.h"
+#include "game/world/reset.h"
+#include "game/world/stage_file.h"
+#include "game/world/world.h"
+#include "stagefile/reader.h"
+
+namespace vorne {
+namespace {
+
+class SilentSound : public SoundPort {
+  public:
+    void play_effect(int32_t) override {}
+};
+
+// Letters taken from a pool in turn, then "z".
+class Pool {
+  public:
+    explicit Pool(std::vector<std::pair<char, int>> counts) : counts_(std::move(counts)) {}
+    char next() {
+        for (size_t tries = 0; tries < counts_.size(); ++tries) {
+            auto& [letter, left] = counts_[turn_++ % counts_.size()];
+            if (left > 0) {
+                --left;
+                return letter;
+            }
+        }
+        return 'z';
+    }
+
+  private:
+    std::vector<std::pair<char, int>> counts_;
+    size_t turn_ = 0;
+};
+
+// A 100 x 50 stage framed by 296 walls, holding every table to its capacity:
+// 400 walls, ladders, coins, keys and locks of both kinds, 400 enemies each
+// of kinds g, h and j and 399 of kind i. Seventeen rows of enemies stand on
+// seventeen floors of ladders, locks and walls; thirteen rows of items below.
+std::vector<std::string> full_stage() {
+    constexpr int width = 100;
+    constexpr int height = 50;
+    std::vector<std::string> rows(height, std::string(width, 'z'));
+    for (int c = 0; c < width; ++c)
+        rows[0][c] = rows[height - 1][c] = 'a';
+    for (int r = 0; r < height; ++r)
+        rows[r][0] = rows[r][width - 1] = 'a';
+    const int frame_walls = 2 * width + 2 * (height - 2);
+    Pool enemies({{'g', 400}, {'h', 400}, {'i', 399}, {'j', 400}});
+    Pool floors({{'c', 400}, {'l', 400}, {'c', 0}, {'n', 400}, {'a', 400 - frame_walls}});
+    Pool items({{'d', 400}, {'k', 400}, {'m', 400}});
+    int r = 1;
+    for (int pair = 0; pair < 17; ++pair, r += 2) {
+        for (int c = 1; c < width - 1; ++c) {
+            rows[r][c] = enemies.next();
+            rows[r + 1][c] = floors.next();
+        }
+    }
+    for (; r < height - 1; ++r) {
+        for (int c = 1; c < width - 1; ++c)
+            rows[r][c] = items.next();
+    }
+    // The player on the bottom floor, with the power item and the door.
+    rows[height - 2][2] = 'b';
+    rows[height - 2][3] = 'e';
+    rows[height - 2][width - 3] = 'f';
+    return rows;
+}
+
+// A small stage of the usual kind.
+std::vector<std::string> small_stage() {
+    return {
+        "aaaaaaaaaaaaaaaaaaaa",  //
+        "azzzzzzzzzzzzzzzzzfa",  //
+        "azzdzzgzzzdzzzzzaaca",  //
+        "aaaaaacaaaaaazzzzzca",  //
+        "azzzzzczzzdzzzhzzzca",  //
+        "azkzzzczzaaaaaaaaaaa",  //
+        "aaaaazczzzzzzzzzzzza",  //
+        "azzzzzczzzzizzzdzzza",  //
+        "azzzzaaaaaaaaaaazzza",  //
+        "azdzlzzzzzzzzzzzzzza",  //
+        "aaaaaazzzzzzzjzzzzza",  //
+        "azbezzzzzaaaaaaaaaaa",  //
+        "aaaaaaaaaaaaaaaaaaaa",
+    };
+}
+
+std::unique_ptr<World> build(const std::vector<std::string>& rows) {
+    std::string text = std::to_string(rows.size()) + "\r\n";
+    for (const std::string& row : rows)
+        text += row + "\r\n";
+    auto world = make_world();
+    reset_game(*world);
+    stagefile::Reader reader;
+    reader.open_text("bench.dat", text);
+    auto error = start_stage_file(*world, reader);
+    if (!error) error = build_stage(*world, reader);
+    if (error) {
+        std::fprintf(stderr, "%s\n", error->message().c_str());
+        std::abort();
+    }
+    world->game_state = state_play;
+    // The player walks right with the power item, firing as it goes.
+    world->power_taken = 1;
+    world->stick_x = 1;
+    world->buttons = 1;
+    return world;
+}
+
+void play_tick(World& w, SoundPort& sound) {
+    step_player(w);
+    step_player_shot(w, sound);
+    step_enemy_shots(w, sound);
+    step_enemies(w, EnemyKind::g);
+    step_enemies(w, EnemyKind::h);
+    step_enemies(w, EnemyKind::i);
+    step_enemies(w, EnemyKind::j);
+    check_contacts(w, sound);
+}
+
+int shots_in_flight(const World& w) {
+    int n = 0;
+    for (int32_t k = 1; k <= loop_end(w.enemy_i_count, enemy_shot_capacity); ++k) {
+        n += w.enemy_i_state[k].enemy_shot_active;
+    }
+    return n;
+}
+
+// Mean time per tick of the last run of each stage, for the summary.
+struct TickFigure {
+    const char* stage;
+    double seconds = 0;
+};
+std::array<TickFigure, 2> tick_figures{{{"full stage"}, {"small stage"}}};
+
+// Runs ticks from a warmed-up copy of the stage (every kind-i enemy has fired
+// by then); every 200 ticks the copy is restored, untimed, so that the figures
+// stay those of a stage in full play.
+void run_ticks(benchmark::State& state, const std::vector<std::string>& rows, TickFigure& figure) {
+    const auto start = build(rows);
+    SilentSound sound;
+    for (int t = 0; t < 3; ++t)
+        play_tick(*start, sound);
+    auto world = make_world();
+    *world = *start;
+    double seconds = 0;
+    int64_t ticks = 0;
+    int64_t shots = 0;
+    for (auto _ : state) {
+        if (ticks % 200 == 0) *world = *start;
+        const auto t0 = std::chrono::steady_clock::now();
+        play_tick(*world, sound);
+        const auto t1 = std::chrono::steady_clock::now();
+        const double s = std::chrono::duration<double>(t1 - t0).count();
+        state.SetIterationTime(s);
+        seconds += s;
+        ++ticks;
+        shots += shots_in_flight(*world);
+    }
+    figure.seconds = seconds / static_cast<double>(ticks);
+    state.counters["share_of_40ms_tick_%"] = figure.seconds / 0.040 * 100;
+    state.counters["enemy_shots_in_flight"] =
+        static_cast<double>(shots) / static_cast<double>(ticks);
+}
+
+void BM_PlayTickFullStage(benchmark::State& state) {
+    run_ticks(state, full_stage(), tick_figures[0]);
+}
+void BM_PlayTickSmallStage(benchmark::State& state) {
+    run_ticks(state, small_stage(), tick_figures[1]);
+}
+
+// One step alone on the full stage, from the same warmed-up world.
+template <class Step>
+void run_step(benchmark::State& state, Step step) {
+    const auto start = build(full_stage());
+    SilentSound sound;
+    for (int t = 0; t < 3; ++t)
+        play_tick(*start, sound);
+    auto world = make_world();
+    *world = *start;
+    int64_t ticks = 0;
+    for (auto _ : state) {
+        if (ticks++ % 200 == 0) *world = *start;
+        const auto t0 = std::chrono::steady_clock::now();
+        step(*world, sound);
+        const auto t1 = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+    }
+}
+
+void BM_FullStepPlayer(benchmark::State& state) {
+    run_step(state, [](World& w, SoundPort&) { step_player(w); });
+}
+void BM_FullStepShots(benchmark::State& state) {
+    run_step(state, [](World& w, SoundPort& s) {
+        step_player_shot(w, s);
+        step_enemy_shots(w, s);
+    });
+}
+void BM_FullStepEnemies(benchmark::State& state) {
+    run_step(state, [](World& w, SoundPort&) {
+        step_enemies(w, EnemyKind::g);
+        step_enemies(w, EnemyKind::h);
+        step_enemies(w, EnemyKind::i);
+        step_enemies(w, EnemyKind::j);
+    });
+}
+void BM_FullCheckContacts(benchmark::State& state) {
+    run_step(state, [](World& w, SoundPort& s) { check_contacts(w, s); });
+}
+
+BENCHMARK(BM_PlayTickFullStage)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlayTickSmallStage)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullStepPlayer)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullStepShots)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullStepEnemies)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullCheckContacts)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace vorne
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    for (const auto& figure : vorne::tick_figures) {
+        if (figure.seconds == 0) continue;
+        std::printf("play rules, %s: %.1f us per tick, %.3f %% of the 40 ms tick\n", figure.stage,
+                    figure.seconds * 1e6, figure.seconds / 0.040 * 100);
+    }
+    return 0;
+}
