@@ -105,13 +105,14 @@ TEST(StepPlayer, DoesNothingAtAllWhileDying) {
     w->player_pose = pose_dying;
     w->player_frame = 7;
     w->hit_flag = 5;
-    const World before = *w;
+    const Rect start = w->player_rect;
+    const auto walls = w->wall_table;
     hold(*w, 3, 1, 1);
-    EXPECT_EQ(w->player_rect, before.player_rect);
+    EXPECT_EQ(w->player_rect, start);
     EXPECT_EQ(w->player_frame, 7);
-    EXPECT_EQ(w->player_airborne, before.player_airborne);
+    EXPECT_EQ(w->player_airborne, 0);
     EXPECT_EQ(w->hit_flag, 5);
-    EXPECT_EQ(w->wall_table, before.wall_table);
+    EXPECT_EQ(w->wall_table, walls);
 }
 
 // Walking ----------------------------------------------------------------------
