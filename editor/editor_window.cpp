@@ -278,7 +278,7 @@ void EditorWindow::paint_cursor_cell(Qt::MouseButtons buttons) {
     if (buttons == Qt::LeftButton) {
         cell = model_.selected_chip;
     } else if (buttons == Qt::RightButton) {
-        cell = "z";
+        cell.assign(1, 'z');
     } else {
         return;
     }

@@ -9,6 +9,11 @@ namespace vorne::editor {
 
 namespace {
 
+// Shared texts: assigning these copies a short string (and keeps GCC 12's
+// string-overlap false positives out of the release build).
+const std::string empty_cell = "z";
+const std::string wall_cell = "a";
+
 int32_t clamp_size(int32_t size) {
     return std::clamp<int32_t>(size, 0, kMaxCells);
 }
@@ -42,7 +47,7 @@ int32_t cursor_cell(double coordinate, int32_t cells) {
 StageModel::StageModel() {
     for (int32_t x = 1; x <= kMaxCells; ++x) {
         for (int32_t y = 1; y <= kMaxCells; ++y)
-            edit_grid[x][y] = "z";
+            edit_grid[x][y] = empty_cell;
     }
 }
 
@@ -55,20 +60,20 @@ void StageModel::rebuild_frame(int32_t old_width, int32_t old_height, int32_t ne
     // The old frame becomes floor first, so a frame left inside a grown stage
     // is empty floor and one left outside a shrunk stage is cleared.
     for (int32_t x = 1; x <= old_width; ++x) {
-        cell(x, 1) = "z";
-        cell(x, old_height) = "z";
+        cell(x, 1) = empty_cell;
+        cell(x, old_height) = empty_cell;
     }
     for (int32_t y = 1; y <= old_height; ++y) {
-        cell(1, y) = "z";
-        cell(old_width, y) = "z";
+        cell(1, y) = empty_cell;
+        cell(old_width, y) = empty_cell;
     }
     for (int32_t x = 1; x <= new_width; ++x) {
-        cell(x, 1) = "a";
-        cell(x, new_height) = "a";
+        cell(x, 1) = wall_cell;
+        cell(x, new_height) = wall_cell;
     }
     for (int32_t y = 1; y <= new_height; ++y) {
-        cell(1, y) = "a";
-        cell(new_width, y) = "a";
+        cell(1, y) = wall_cell;
+        cell(new_width, y) = wall_cell;
     }
 }
 

@@ -62,6 +62,7 @@ SdlText::~SdlText() {
     for (auto& [key, f] : fonts_)
         if (f) TTF_CloseFont(f);
     if (TTF_WasInit()) TTF_Quit();
+    FcFini();  // fontconfig keeps its configuration until told to let go
 }
 
 _TTF_Font* SdlText::font(const TextStyle& style) {
