@@ -7,6 +7,15 @@ void play_sound(SoundPort& sound, int32_t effect_number) {
     sound.play_effect(effect_number);
 }
 
+void play_effect_on(EffectMixer& mixer, int32_t n) {
+    if (n == sound_clear) {
+        mixer.start_channel(n);
+        mixer.wait_for_channel(n);
+    } else if (n >= sound_item && n <= sound_enemy_down) {
+        if (!mixer.channel_playing(n)) mixer.start_channel(n);
+    }
+}
+
 std::string music_file(int32_t number) {
     switch (number) {
         case music_title:

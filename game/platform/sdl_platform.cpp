@@ -246,19 +246,23 @@ void SdlSound::set_up() {
 
 void SdlSound::play_effect(int32_t n) {
     if (!device_open_ || n < 1 || n >= static_cast<int32_t>(chunks_.size()) || !chunks_[n]) return;
-    if (n == 1) {
-        // The stage-clear fanfare holds the game until it has ended; the
-        // window keeps answering the desktop meanwhile.
-        if (Mix_PlayChannel(1, chunks_[1], 0) < 0) return;
-        while (Mix_Playing(1)) {
-            SDL_PumpEvents();
-            SDL_Delay(5);
-        }
-        return;
+    play_effect_on(*this, n);
+}
+
+bool SdlSound::channel_playing(int32_t channel) {
+    return Mix_Playing(channel) != 0;
+}
+
+void SdlSound::start_channel(int32_t channel) {
+    Mix_PlayChannel(channel, chunks_[channel], 0);
+}
+
+void SdlSound::wait_for_channel(int32_t channel) {
+    // The window keeps answering the desktop while the fanfare holds the game.
+    while (Mix_Playing(channel)) {
+        SDL_PumpEvents();
+        SDL_Delay(5);
     }
-    // One voice per effect: an effect still sounding is not started again.
-    if (Mix_Playing(n)) return;
-    Mix_PlayChannel(n, chunks_[n], 0);
 }
 
 // ---- music ----

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "game/audio/audio.h"
 #include "game/audio/music_commands.h"
 #include "game/shell/ports.h"
 
@@ -70,7 +71,7 @@ class SdlWindow : public WindowPort {
 
 // Effects through SDL2_mixer: effects 2..7 each on a channel of their own,
 // effect 1 played to its end before returning.
-class SdlSound : public SoundPort {
+class SdlSound : public SoundPort, private EffectMixer {
   public:
     explicit SdlSound(std::string program_folder) : folder_(std::move(program_folder)) {}
     ~SdlSound() override;
@@ -79,6 +80,10 @@ class SdlSound : public SoundPort {
     bool device_open() const { return device_open_; }
 
   private:
+    bool channel_playing(int32_t channel) override;
+    void start_channel(int32_t channel) override;
+    void wait_for_channel(int32_t channel) override;
+
     std::string folder_;
     bool device_open_ = false;
     std::vector<Mix_Chunk*> chunks_ = std::vector<Mix_Chunk*>(8, nullptr);

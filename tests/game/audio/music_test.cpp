@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "game/audio/audio.h"
 #include "game/audio/music_commands.h"
 
@@ -118,6 +120,49 @@ TEST(Music, LoopRestartsOnlyAnEndedPiece) {
     stop_music(port);
     loop_music(port);  // stopped and closed: nothing starts
     EXPECT_EQ(midi.starts, 2);
+}
+
+}  // namespace
+}  // namespace vorne
+
+namespace vorne {
+namespace {
+
+class FakeMixer : public EffectMixer {
+  public:
+    bool channel_playing(int32_t channel) override { return sounding.count(channel) > 0; }
+    void start_channel(int32_t channel) override {
+        started.push_back(channel);
+        sounding.insert(channel);
+    }
+    void wait_for_channel(int32_t channel) override {
+        waited.push_back(channel);
+        sounding.erase(channel);  // waits until the fanfare has ended
+    }
+    std::set<int32_t> sounding;
+    std::vector<int32_t> started, waited;
+};
+
+TEST(Effects, OneVoicePerEffectAndDifferentEffectsOverlap) {
+    FakeMixer mixer;
+    play_effect_on(mixer, sound_item);
+    play_effect_on(mixer, sound_item);  // still sounding: not started again
+    play_effect_on(mixer, sound_door);  // a different effect overlaps
+    EXPECT_EQ(mixer.started, (std::vector<int32_t>{sound_item, sound_door}));
+    mixer.sounding.clear();
+    play_effect_on(mixer, sound_item);  // ended: starts again
+    EXPECT_EQ(mixer.started.back(), sound_item);
+}
+
+TEST(Effects, FanfarePlaysToItsEndAndOtherNumbersDoNothing) {
+    FakeMixer mixer;
+    play_effect_on(mixer, sound_clear);
+    EXPECT_EQ(mixer.started, std::vector<int32_t>{sound_clear});
+    EXPECT_EQ(mixer.waited, std::vector<int32_t>{sound_clear});
+    play_effect_on(mixer, 0);
+    play_effect_on(mixer, 8);
+    play_effect_on(mixer, -1);
+    EXPECT_EQ(mixer.started.size(), 1u);
 }
 
 }  // namespace

@@ -83,6 +83,57 @@ TEST_F(HeadlessRunner, DumpAndScreenshot) {
     EXPECT_EQ(png.substr(16, 8), std::string("\0\0\0\xc8\0\0\0\xc8", 8));  // 200 x 200
 }
 
+TEST_F(HeadlessRunner, TitleIntroductionAndABuiltStage) {
+    // The player starts next to a coin with the door beyond it.
+    write("one.dat", "3\r\naaaaa\r\nafdba\r\naaaaa\r\n");
+    write("in.txt", "0 0 1\n");
+    auto r = run({"--headless", "--map", "one.dat", "--inputs", "in.txt", "--ticks", "55",
+                  "--trace", "t.jsonl", "--dump", "52:w.json", "--screenshot", "20:intro.png",
+                  "--screenshot", "55:stage.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto lines = lines_of(read_file(dir_ + "/t.jsonl"));
+    ASSERT_EQ(lines.size(), 55u);
+    EXPECT_NE(lines[0].find("\"state\":4,"), std::string::npos);   // Z on the title
+    EXPECT_NE(lines[49].find("\"state\":4,"), std::string::npos);  // 50 ticks of introduction
+    EXPECT_NE(lines[50].find("\"state\":0,"), std::string::npos);
+    EXPECT_NE(lines[50].find("PSMAT526.mid"), std::string::npos);
+    EXPECT_NE(lines[52].find("\"caption\":\"SCORE 0     Px3\""), std::string::npos);
+
+    std::string dump = read_file(dir_ + "/w.json");
+    for (const char* key :
+         {"\"stage_grid\":[\"aaaaa\",\"afdba\",\"aaaaa\"]", "\"wall_count\":12", "\"coin_count\":1",
+          "\"player_rect\":[80,40,100,60]", "\"door_rect\":[40,40,60,60]", "\"key1_count\":1"})
+        EXPECT_NE(dump.find(key), std::string::npos) << key;
+    std::string intro = read_file(dir_ + "/intro.png"), stage = read_file(dir_ + "/stage.png");
+    EXPECT_EQ(intro.substr(1, 3), "PNG");
+    EXPECT_EQ(stage.substr(1, 3), "PNG");
+    EXPECT_NE(intro, stage);
+}
+
+TEST_F(HeadlessRunner, MissingStageFileGivesAMessageAndTheTitleGoesOn) {
+    write("in.txt", "0 0 1\n");
+    auto r = run({"--headless", "--map", "nowhere.dat", "--inputs", "in.txt", "--ticks", "3",
+                  "--trace", "t.jsonl"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("nowhere.dat"), std::string::npos) << r.err;
+    auto lines = lines_of(read_file(dir_ + "/t.jsonl"));
+    ASSERT_EQ(lines.size(), 3u);
+    for (const std::string& line : lines)
+        EXPECT_NE(line.find("\"state\":1,"), std::string::npos);
+}
+
+TEST_F(HeadlessRunner, DialogAnswersButtonTwo) {
+    write("chosen.dat", "3\r\naaaaa\r\nabdfa\r\naaaaa\r\n");
+    write("in.txt", "0 0 2\n");
+    auto r = run({"--headless", "--map", "nowhere.dat", "--dialog", "chosen.dat", "--inputs",
+                  "in.txt", "--ticks", "1", "--dump", "1:w.json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(read_file(dir_ + "/w.json").find("\"game_state\":4"), std::string::npos);
+    // Without --dialog the dialog is cancelled and the title goes on.
+    r = run({"--headless", "--inputs", "in.txt", "--ticks", "1", "--dump", "1:w.json"});
+    EXPECT_NE(read_file(dir_ + "/w.json").find("\"game_state\":1"), std::string::npos);
+}
+
 TEST_F(HeadlessRunner, BadCommandLinesExitWithStatus2AndOneLine) {
     write("bad.txt", "0 0 0\n7 0 0\n");
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
