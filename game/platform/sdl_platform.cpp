@@ -2,11 +2,13 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
@@ -334,11 +336,21 @@ std::optional<std::string> run_dialog(const std::vector<std::string>& argv) {
         _exit(127);
     }
     close(pipe_fds[1]);
+    // The game waits for the answer as for a modal dialog, but the window
+    // keeps answering the desktop meanwhile.
     std::string output;
     char buffer[4096];
-    ssize_t n;
-    while ((n = read(pipe_fds[0], buffer, sizeof buffer)) > 0)
+    for (;;) {
+        pollfd ready{pipe_fds[0], POLLIN, 0};
+        int polled = poll(&ready, 1, 30);
+        SDL_PumpEvents();
+        if (polled < 0 && errno != EINTR) break;
+        if (polled <= 0) continue;
+        ssize_t n = read(pipe_fds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
         output.append(buffer, static_cast<size_t>(n));
+    }
     close(pipe_fds[0]);
     int status = 0;
     waitpid(pid, &status, 0);
