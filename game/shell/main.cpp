@@ -12,6 +12,7 @@
 #include "game/shell/game.h"
 #include "game/shell/headless.h"
 #include "game/shell/options.h"
+#include "stagefile/check.h"
 
 using namespace vorne;
 
@@ -66,6 +67,23 @@ int run_window(const Options& options, const std::string& folder) {
     return status;
 }
 
+// Lists what is wrong with a stage file: status 0 nothing, 1 something,
+// 2 the file cannot be read.
+int run_check(const std::string& path) {
+    stagefile::CheckResult result = stagefile::check_stage_file(path);
+    if (!result.readable) {
+        std::cerr << "vorne1.0: " << result.error << '\n';
+        return 2;
+    }
+    if (result.clean()) {
+        std::cout << path << ": " << result.stages << (result.stages == 1 ? " stage" : " stages")
+                  << ", nothing wrong\n";
+        return 0;
+    }
+    std::cout << stagefile::format_findings(result, path);
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,6 +102,7 @@ int main(int argc, char** argv) {
         std::cout << version_text();
         return 0;
     }
+    if (!options.check.empty()) return run_check(options.check);
     std::string folder = running_program_folder();
     if (options.headless) {
         // Text and pictures need no display; SDL is not started.

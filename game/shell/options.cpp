@@ -39,7 +39,8 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         return result;
     };
 
-    for (size_t i = 0; i < args.size(); ++i) {
+    int options_seen = 0;
+    for (size_t i = 0; i < args.size(); ++i, ++options_seen) {
         std::string arg = args[i];
         std::optional<std::string> inline_value;
         if (arg.rfind("--", 0) == 0) {
@@ -70,6 +71,9 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         } else if (arg == "--headless") {
             if (!no_value()) return fail(arg + " takes no value");
             o.headless = true;
+        } else if (arg == "--check") {
+            if (!value(v) || v.empty()) return fail("--check needs a stage file");
+            o.check = v;
         } else if (arg == "--map") {
             if (!value(v) || v.empty()) return fail("--map needs a stage file");
             o.map = v;
@@ -102,6 +106,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         }
     }
 
+    if (!o.check.empty() && options_seen > 1) return fail("--check takes no other options");
     if (!o.headless) {
         const char* headless_only = nullptr;
         if (!o.inputs.empty())
@@ -138,6 +143,10 @@ std::string usage_text(const std::string& program) {
            "  --map FILE          stage file that Z opens on the title (default: map.dat\n"
            "                      beside the program)\n"
            "  --scale N           window scale, a whole number 1..16 (default 3)\n"
+           "  --check FILE        read a stage file as the game does and list, stage by\n"
+           "                      stage, what will go wrong or cannot be won; exit status\n"
+           "                      0 when nothing is wrong, 1 when something is, 2 when the\n"
+           "                      file cannot be read\n"
            "  --headless          run without a window or sound, 40 ms of virtual time\n"
            "                      per tick, as fast as the machine allows\n"
            "  --inputs FILE       headless: recorded input, one line per tick:\n"

@@ -18,6 +18,7 @@ struct Options {
     bool version = false;
     bool headless = false;
     int32_t scale = 3;
+    std::string check;   // a stage file to check instead of playing
     std::string map;     // stage file of button 1 on the title
     std::string inputs;  // headless: recorded input
     std::optional<int64_t> ticks;

@@ -151,6 +151,21 @@ TEST_F(HeadlessRunner, BadCommandLinesExitWithStatus2AndOneLine) {
     EXPECT_NE(r.err.find("bad.txt:2:"), std::string::npos) << r.err;
 }
 
+TEST_F(HeadlessRunner, CheckListsFindingsWithItsExitStatus) {
+    write("good.dat", "3\r\naaaaa\r\nabdfa\r\naaaaa\r\n");
+    write("bad.dat", "3\r\naaaaa\r\nabzza\r\naaaaa\r\n");
+    auto good = run({"--check", "good.dat"});
+    EXPECT_EQ(good.status, 0);
+    EXPECT_EQ(good.out, "good.dat: 1 stage, nothing wrong\n");
+    auto bad = run({"--check=bad.dat"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.out.find("bad.dat: stage 1: no door"), std::string::npos) << bad.out;
+    EXPECT_NE(bad.out.find("bad.dat: stage 1: no coin"), std::string::npos) << bad.out;
+    auto missing = run({"--check", "missing.dat"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(lines_of(missing.err).size(), 1u);
+}
+
 TEST_F(HeadlessRunner, HelpAndVersion) {
     auto help = run({"--help"});
     EXPECT_EQ(help.status, 0);
