@@ -86,8 +86,17 @@ SDL_Scancode scancode_of(int32_t vk) {
 SdlInput::SdlInput() = default;
 
 SdlInput::~SdlInput() {
-    for (auto& [id, joystick] : joysticks_)
-        if (joystick) SDL_JoystickClose(joystick);
+    reset_devices();
+}
+
+void SdlInput::reset_devices() {
+    for (auto& [id, device] : devices_) {
+        if (device.controller)
+            SDL_GameControllerClose(device.controller);
+        else if (device.joystick)
+            SDL_JoystickClose(device.joystick);
+    }
+    devices_.clear();
 }
 
 bool SdlInput::key_down(int32_t virtual_key) {
@@ -103,27 +112,56 @@ uint32_t SdlInput::joy_num_devs() {
     return n > 0 ? static_cast<uint32_t>(n) : 0;
 }
 
-_SDL_Joystick* SdlInput::open(uint32_t id) {
-    auto it = joysticks_.find(id);
-    if (it != joysticks_.end()) return it->second;
-    SDL_Joystick* joystick = SDL_JoystickOpen(static_cast<int>(id));
-    joysticks_[id] = joystick;
-    return joystick;
+SdlInput::Device SdlInput::open(uint32_t id) {
+    auto it = devices_.find(id);
+    if (it != devices_.end()) return it->second;
+    Device device;
+    int index = static_cast<int>(id);
+    if (SDL_IsGameController(index)) {
+        device.controller = SDL_GameControllerOpen(index);
+        if (device.controller) device.joystick = SDL_GameControllerGetJoystick(device.controller);
+    }
+    if (!device.joystick) device.joystick = SDL_JoystickOpen(index);
+    devices_[id] = device;
+    return device;
 }
 
 uint32_t SdlInput::joy_get_pos(uint32_t id, JoyPosition& out) {
-    SDL_Joystick* joystick = open(id);
-    if (!joystick || !SDL_JoystickGetAttached(joystick)) return 1;
+    Device device = open(id);
+    if (!device.joystick || !SDL_JoystickGetAttached(device.joystick)) return 1;
     SDL_JoystickUpdate();
     // SDL's axes run -32768..32767; the game's stick rules expect 0..65535.
-    auto axis = [&](int index) -> uint32_t {
-        if (index >= SDL_JoystickNumAxes(joystick)) return 32768;
-        return static_cast<uint32_t>(SDL_JoystickGetAxis(joystick, index) + 32768);
-    };
-    out.x = axis(0);
-    out.y = axis(1);
-    out.z = axis(2);
+    auto to_range = [](Sint16 v) { return static_cast<uint32_t>(v + 32768); };
+    out.z = 32768;
     out.buttons = 0;
+    if (SDL_GameController* pad = device.controller) {
+        auto button = [&](SDL_GameControllerButton b) {
+            return SDL_GameControllerGetButton(pad, b) != 0;
+        };
+        auto axis = [&](SDL_GameControllerAxis a, SDL_GameControllerButton low,
+                        SDL_GameControllerButton high) -> uint32_t {
+            if (button(low) != button(high)) return button(low) ? 0u : 65535u;
+            return to_range(SDL_GameControllerGetAxis(pad, a));
+        };
+        out.x = axis(SDL_CONTROLLER_AXIS_LEFTX, SDL_CONTROLLER_BUTTON_DPAD_LEFT,
+                     SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+        out.y = axis(SDL_CONTROLLER_AXIS_LEFTY, SDL_CONTROLLER_BUTTON_DPAD_UP,
+                     SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+        if (button(SDL_CONTROLLER_BUTTON_A) || button(SDL_CONTROLLER_BUTTON_START))
+            out.buttons |= 1;
+        if (button(SDL_CONTROLLER_BUTTON_B)) out.buttons |= 2;
+        if (button(SDL_CONTROLLER_BUTTON_BACK)) out.buttons |= 4;
+        if (button(SDL_CONTROLLER_BUTTON_Y)) out.buttons |= 8;
+        return 0;
+    }
+    SDL_Joystick* joystick = device.joystick;
+    auto raw_axis = [&](int index) -> uint32_t {
+        if (index >= SDL_JoystickNumAxes(joystick)) return 32768;
+        return to_range(SDL_JoystickGetAxis(joystick, index));
+    };
+    out.x = raw_axis(0);
+    out.y = raw_axis(1);
+    out.z = raw_axis(2);
     int buttons = std::min(SDL_JoystickNumButtons(joystick), 4);
     for (int b = 0; b < buttons; ++b)
         if (SDL_JoystickGetButton(joystick, b)) out.buttons |= 1u << b;
@@ -131,13 +169,13 @@ uint32_t SdlInput::joy_get_pos(uint32_t id, JoyPosition& out) {
 }
 
 uint32_t SdlInput::joy_get_caps(uint32_t id, JoyCaps& out) {
-    SDL_Joystick* joystick = open(id);
-    if (!joystick) return 1;
+    Device device = open(id);
+    if (!device.joystick) return 1;
     out.x_min = 0;
     out.x_max = 65535;
     out.y_min = 0;
     out.y_max = 65535;
-    int buttons = SDL_JoystickNumButtons(joystick);
+    int buttons = device.controller ? 4 : SDL_JoystickNumButtons(device.joystick);
     out.num_buttons = buttons > 0 ? static_cast<uint32_t>(buttons) : 0;
     return 0;
 }
@@ -199,11 +237,48 @@ bool SdlWindow::pump_events() {
     SDL_Event event;
     bool open = true;
     while (SDL_PollEvent(&event)) {
-        if (event.type == SDL_QUIT) open = false;
-        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)
-            open = false;
+        switch (event.type) {
+            case SDL_QUIT:
+                open = false;
+                break;
+            case SDL_WINDOWEVENT:
+                if (event.window.event == SDL_WINDOWEVENT_CLOSE) open = false;
+                break;
+            case SDL_KEYDOWN: {
+                const SDL_Keysym& key = event.key.keysym;
+                bool enter =
+                    key.scancode == SDL_SCANCODE_RETURN || key.scancode == SDL_SCANCODE_KP_ENTER;
+                if (!event.key.repeat &&
+                    (key.scancode == SDL_SCANCODE_F11 || (enter && (key.mod & KMOD_ALT))))
+                    toggle_fullscreen();
+                break;
+            }
+            case SDL_JOYDEVICEADDED:
+            case SDL_JOYDEVICEREMOVED:
+                devices_changed_ = true;
+                break;
+            default:
+                break;
+        }
     }
     return open;
+}
+
+bool SdlWindow::fullscreen() const {
+    return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) ==
+                          SDL_WINDOW_FULLSCREEN_DESKTOP;
+}
+
+void SdlWindow::toggle_fullscreen() {
+    // Fullscreen on the window's own display; the picture keeps whole-number
+    // scales, centred on black.
+    if (window_) SDL_SetWindowFullscreen(window_, fullscreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+bool SdlWindow::take_devices_changed() {
+    bool changed = devices_changed_;
+    devices_changed_ = false;
+    return changed;
 }
 
 // ---- sound ----

@@ -16,6 +16,7 @@ struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
 struct _SDL_Joystick;
+struct _SDL_GameController;
 struct Mix_Chunk;
 struct _Mix_Music;
 
@@ -32,6 +33,12 @@ class SystemClock : public ClockPort {
     void sleep_ms(uint32_t ms) override;
 };
 
+// Keyboard by physical key position; joysticks through SDL. A device that
+// SDL knows as a gamepad (its own mappings, or SDL_GAMECONTROLLERCONFIG) is
+// read through its mapping: d-pad or left stick for the directions, the south
+// face button (and Start) for button 1, the east one for button 2, Back for
+// button 3, the north one for button 4. Other joysticks report their first two
+// axes and first four buttons as they are.
 class SdlInput : public InputPort {
   public:
     SdlInput();
@@ -40,10 +47,17 @@ class SdlInput : public InputPort {
     uint32_t joy_num_devs() override;
     uint32_t joy_get_pos(uint32_t id, JoyPosition& out) override;
     uint32_t joy_get_caps(uint32_t id, JoyCaps& out) override;
+    // Forgets the devices opened so far, after one was plugged in or out
+    // (device numbers may have changed).
+    void reset_devices();
 
   private:
-    _SDL_Joystick* open(uint32_t id);
-    std::map<uint32_t, _SDL_Joystick*> joysticks_;
+    struct Device {
+        _SDL_Joystick* joystick = nullptr;
+        _SDL_GameController* controller = nullptr;
+    };
+    Device open(uint32_t id);
+    std::map<uint32_t, Device> devices_;
 };
 
 class SdlWindow : public WindowPort {
@@ -59,7 +73,13 @@ class SdlWindow : public WindowPort {
     std::string caption() const override { return caption_; }
     void refresh(const FrameBuffer& frame) override;
     void show() override;
+    // Also toggles fullscreen on F11 and Alt+Enter (keys the game never reads)
+    // and notes joysticks plugged in or out.
     bool pump_events() override;
+    bool fullscreen() const;
+    void toggle_fullscreen();
+    // True once after a joystick or gamepad was plugged in or out.
+    bool take_devices_changed();
 
   private:
     SDL_Window* window_ = nullptr;
@@ -67,6 +87,7 @@ class SdlWindow : public WindowPort {
     SDL_Texture* texture_ = nullptr;
     std::string caption_;
     std::string error_;
+    bool devices_changed_ = false;
 };
 
 // Effects through SDL2_mixer: effects 2..7 each on a channel of their own,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/audio/audio.h"
+#include "game/input/input.h"
 #include "game/platform/sdl_platform.h"
 #include "game/platform/sdl_text.h"
 #include "game/platform/single_instance.h"
@@ -23,7 +24,8 @@ int run_window(const Options& options, const std::string& folder) {
     SingleInstance instance(single_instance_lock_path());
     if (!instance.acquired()) return 0;
 
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_EVENTS) != 0) {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) !=
+        0) {
         std::cerr << "vorne1.0: cannot open a window: " << SDL_GetError() << '\n';
         return 1;
     }
@@ -56,6 +58,17 @@ int run_window(const Options& options, const std::string& folder) {
                 if (!window.pump_events()) {
                     stop_game(game);
                     break;
+                }
+                if (window.take_devices_changed()) {
+                    // A pad plugged in is taken up when none is in use; one
+                    // pulled out leaves the keyboard (or the next device) in
+                    // charge rather than a stick stuck at its last reading.
+                    input.reset_devices();
+                    JoyPosition probe;
+                    if (game.world.joystick_id == -1 ||
+                        input.joy_get_pos(static_cast<uint32_t>(game.world.joystick_id), probe) !=
+                            0)
+                        init_joystick(game.world, input, joystick_margin);
                 }
                 service_timers(game);
                 run_tick(game);
