@@ -10,7 +10,7 @@
 
 namespace vorne {
 
-Game::Game(Ports ports_in, std::string program_folder_in)
+Game::Game(const Ports& ports_in, std::string program_folder_in)
     : ports(ports_in),
       world_storage(make_world()),
       world(*world_storage),

@@ -19,7 +19,7 @@ inline constexpr int32_t frame_ms = 40;
 inline constexpr const char* initial_caption = "VORNE  ver 1.0";
 
 struct Game {
-    Game(Ports ports_in, std::string program_folder_in);
+    Game(const Ports& ports_in, std::string program_folder_in);
 
     Ports ports;
     std::unique_ptr<World> world_storage;

@@ -295,10 +295,10 @@ int run_headless(const Options& options, const std::string& program_folder,
     RecordingSound sound;
     RecordingMusic music;
     NullText null_text;
-    TextPort& text = services.text ? *services.text : null_text;
+    TextPort* text = services.text ? services.text : &null_text;
     HeadlessWindow window;
     HeadlessFiles files(program_folder, options.dialog);
-    Game game(Ports{clock, input, sound, music, text, window, files}, program_folder);
+    Game game(Ports{clock, input, sound, music, *text, window, files}, program_folder);
     game.map_path = options.map;
     if (services.load_image)
         report_missing_sheets(load_sheets(game.sheets, program_folder, services.load_image));

@@ -47,7 +47,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             size_t eq = arg.find('=');
             if (eq != std::string::npos) {
                 inline_value = arg.substr(eq + 1);
-                arg = arg.substr(0, eq);
+                arg.resize(eq);
             }
         }
         auto value = [&](std::string& out) -> bool {
