@@ -4,8 +4,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -223,8 +223,8 @@ inline std::vector<int> transitions(const std::vector<Tick>& trace, int from, in
     return ticks;
 }
 
-// Ticks of a stage introduction: the title's (or a stage clear's) tick that
-// leaves for it, then 50 ticks of the introduction itself.
+// Ticks of a stage introduction, after the tick that leaves the title (or the
+// stage clear) for it; the last one builds the stage and starts play.
 constexpr int intro_ticks = 50;
 
 }  // namespace vorne::content

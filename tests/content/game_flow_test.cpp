@@ -1,7 +1,9 @@
 // A whole game's screens as a player meets them, run headless: the title, the
 // introduction, play, misses and the game over, a stage file chosen in the
 // dialog, a missing stage file, and the extra life.
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 
 #include "tests/content/content.h"
 
