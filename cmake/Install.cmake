@@ -49,6 +49,8 @@ install(CODE [[
     if(NOT IS_ABSOLUTE "${${dir}}")
       set(${dir} "${CMAKE_INSTALL_PREFIX}/${${dir}}")
     endif()
+    # A relative --prefix counts from the working folder, as for every file.
+    get_filename_component(${dir} "${${dir}}" ABSOLUTE)
   endforeach()
   # One staging folder per destination: installs into different DESTDIRs
   # (the install test's) may run at once.
@@ -86,7 +88,8 @@ install(CODE [[
   if("$ENV{DESTDIR}" STREQUAL "" AND EXISTS "${theme}/icon-theme.cache")
     find_program(vorne_icon_cache_tool gtk-update-icon-cache)
     if(vorne_icon_cache_tool)
-      execute_process(COMMAND "${vorne_icon_cache_tool}" --quiet --force "${theme}")
+      execute_process(COMMAND "${vorne_icon_cache_tool}" --quiet --force --ignore-theme-index
+                      "${theme}")
     endif()
   endif()
 ]])
