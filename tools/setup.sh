@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libsdl2-image-dev
   libfontconfig-dev qt6-base-dev
   fonts-ipafont-gothic fonts-ipafont-mincho timgm6mb-soundfont
-  xvfb xauth libgtest-dev libbenchmark-dev zenity
+  xvfb xauth libgtest-dev libbenchmark-dev zenity desktop-file-utils
 )
 
 missing=()

@@ -42,9 +42,7 @@ void stop_game(Game& game) {
     game.stage_file.close();
 }
 
-void play_step(Game& game) {
-    World& world = game.world;
-    SoundPort& sound = game.ports.sound;
+void run_play_rules(World& world, SoundPort& sound) {
     step_player(world);
     step_player_shot(world, sound);
     step_enemy_shots(world, sound);
@@ -53,6 +51,10 @@ void play_step(Game& game) {
     step_enemies(world, EnemyKind::i);
     step_enemies(world, EnemyKind::j);
     check_contacts(world, sound);
+}
+
+void play_step(Game& game) {
+    run_play_rules(game.world, game.ports.sound);
     draw_play_frame(game);
 }
 

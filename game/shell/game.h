@@ -53,8 +53,12 @@ void stop_game(Game& game);
 // Returns at once, leaving game.quit set, when the quit button ends the program.
 void run_tick(Game& game);
 
-// The fixed sequence of play (state 0).
+// The fixed sequence of play (state 0): the rules, then the frame.
 void play_step(Game& game);
+
+// The rules of a play tick without the frame: the player, both kinds of shot,
+// the four enemy kinds and the interactions, in this order.
+void run_play_rules(World& world, SoundPort& sound);
 
 // True (and the program is to end at once) when button 3 is held.
 bool check_quit(Game& game);

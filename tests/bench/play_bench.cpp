@@ -13,11 +13,9 @@
 
 #include "game/actors/actors.h"
 #include "game/player/player.h"
-#include "game/world/builder.h"
-#include "game/world/reset.h"
-#include "game/world/stage_file.h"
+#include "game/shell/game.h"
 #include "game/world/world.h"
-#include "stagefile/reader.h"
+#include "tests/support/stage_rows.h"
 
 namespace vorne {
 namespace {
@@ -101,20 +99,11 @@ std::vector<std::string> small_stage() {
 }
 
 std::unique_ptr<World> build(const std::vector<std::string>& rows) {
-    std::string text = std::to_string(rows.size()) + "\r\n";
-    for (const std::string& row : rows)
-        text += row + "\r\n";
-    auto world = make_world();
-    reset_game(*world);
-    stagefile::Reader reader;
-    reader.open_text("bench.dat", text);
-    auto error = start_stage_file(*world, reader);
-    if (!error) error = build_stage(*world, reader);
+    auto [world, error] = test::build_first_stage(rows, "bench.dat");
     if (error) {
         std::fprintf(stderr, "%s\n", error->message().c_str());
         std::abort();
     }
-    world->game_state = state_play;
     // The player walks right with the power item, firing as it goes.
     world->power_taken = 1;
     world->stick_x = 1;
@@ -123,14 +112,7 @@ std::unique_ptr<World> build(const std::vector<std::string>& rows) {
 }
 
 void play_tick(World& w, SoundPort& sound) {
-    step_player(w);
-    step_player_shot(w, sound);
-    step_enemy_shots(w, sound);
-    step_enemies(w, EnemyKind::g);
-    step_enemies(w, EnemyKind::h);
-    step_enemies(w, EnemyKind::i);
-    step_enemies(w, EnemyKind::j);
-    check_contacts(w, sound);
+    run_play_rules(w, sound);
 }
 
 int shots_in_flight(const World& w) {

@@ -11,29 +11,17 @@
 #include <vector>
 
 #include "game/shell/ports.h"
-#include "game/world/builder.h"
-#include "game/world/reset.h"
-#include "game/world/stage_file.h"
 #include "game/world/world.h"
-#include "stagefile/reader.h"
+#include "tests/support/stage_rows.h"
 
 namespace vorne::test {
 
 // Builds the rows as the first stage of a fresh game, as the title and the
 // stage introduction do (the camera placed); fails the test on a bad stage.
 inline std::unique_ptr<World> stage(std::initializer_list<std::string> rows) {
-    std::string text = std::to_string(rows.size()) + "\r\n";
-    for (const std::string& row : rows)
-        text += row + "\r\n";
-    auto world = make_world();
-    reset_game(*world);
-    stagefile::Reader reader;
-    reader.open_text("test.dat", text);
-    auto error = start_stage_file(*world, reader);
-    if (!error) error = build_stage(*world, reader);
+    auto [world, error] = build_first_stage(rows);
     EXPECT_FALSE(error) << error->message();
-    world->game_state = state_play;
-    return world;
+    return std::move(world);
 }
 
 // The rectangle of the cell at column c, row r (1-based) where the builder
