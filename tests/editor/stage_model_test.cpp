@@ -39,10 +39,10 @@ TEST(StageModel, FirstFrameStepWallsTheEmptyStartStage) {
 TEST(StageModel, FrameStepWipesWhatIsPaintedOnTheFrameButKeepsTheInside) {
     StageModel model;
     model.update_frame();
-    model.cell(1, 5) = "d";
-    model.cell(10, 10) = "b";
-    model.cell(5, 5) = "c";
-    model.cell(6, 5) = "Q";  // a foreign letter survives the frame step
+    model.cell(1, 5).assign(1, 'd');
+    model.cell(10, 10).assign(1, 'b');
+    model.cell(5, 5).assign(1, 'c');
+    model.cell(6, 5).assign(1, 'Q');  // a foreign letter survives the frame step
     model.update_frame();
     EXPECT_EQ(model.cell(1, 5), "a");
     EXPECT_EQ(model.cell(10, 10), "a");
@@ -122,11 +122,11 @@ TEST(ChipTable, ForeignAndEmptyCellsShowTheChipDrawnBeforeThem) {
     model.framed_width = 3;
     model.framed_height = 2;
     model.cell(1, 1) = "";
-    model.cell(2, 1) = "d";
-    model.cell(3, 1) = "X";
+    model.cell(2, 1).assign(1, 'd');
+    model.cell(3, 1).assign(1, 'X');
     model.cell(1, 2) = "";
-    model.cell(2, 2) = "z";
-    model.cell(3, 2) = "n";
+    model.cell(2, 2).assign(1, 'z');
+    model.cell(3, 2).assign(1, 'n');
     EXPECT_EQ(model.canvas_offsets(), (std::vector<int32_t>{0, 60, 60, 60, 280, 260}));
 }
 
