@@ -83,6 +83,18 @@ void StageModel::update_frame() {
     framed_height = stage_height;
 }
 
+StageState StageModel::state() const {
+    return {edit_grid, stage_width, stage_height, framed_width, framed_height};
+}
+
+void StageModel::restore(const StageState& state) {
+    edit_grid = state.edit_grid;
+    stage_width = clamp_size(state.stage_width);
+    stage_height = clamp_size(state.stage_height);
+    framed_width = clamp_size(state.framed_width);
+    framed_height = clamp_size(state.framed_height);
+}
+
 void StageModel::set_stage_width(int32_t width) {
     stage_width = clamp_size(width);
 }

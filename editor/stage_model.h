@@ -37,12 +37,27 @@ int32_t strip_offset(std::string_view cell, int32_t previous);
 // (a negative one becomes 0), rounded to a whole pixel and divided by 20.
 int32_t cursor_cell(double coordinate, int32_t cells);
 
+using EditGrid = std::array<std::array<std::string, kMaxCells + 1>, kMaxCells + 1>;
+
+// The stage as an undo step brings it back: every cell and all four sizes,
+// exactly as they were (the next frame step then walls it as usual). The
+// picked chip is no part of it.
+struct StageState {
+    EditGrid edit_grid;
+    int32_t stage_width = 0;
+    int32_t stage_height = 0;
+    int32_t framed_width = 0;
+    int32_t framed_height = 0;
+
+    bool operator==(const StageState&) const = default;
+};
+
 struct StageModel {
     StageModel();
 
     // edit_grid[column][row]. A cell normally holds a chip letter; a loaded
     // file may have put any other text there, which is kept and saved as is.
-    std::array<std::array<std::string, kMaxCells + 1>, kMaxCells + 1> edit_grid;
+    EditGrid edit_grid;
     int32_t stage_width = 10;
     int32_t stage_height = 10;
     // The size the wall frame was last drawn for; trails the stage size until
@@ -64,6 +79,10 @@ struct StageModel {
     // The redraw tick's frame step: rebuild_frame from the framed size to the
     // stage size, then the framed size becomes the stage size.
     void update_frame();
+
+    // The stage without the picked chip, and back.
+    StageState state() const;
+    void restore(const StageState& state);
 
     // Sets stage_width / stage_height, clamped to 0..kMaxCells.
     void set_stage_width(int32_t width);
