@@ -1,6 +1,9 @@
 #include "editor/editor_window.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -12,11 +15,14 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QUndoStack>
 
 #include <cmath>
 
 #include "editor/chip_strip.h"
 #include "editor/stage_files.h"
+#include "editor/stage_history.h"
+#include "stagefile/check.h"
 
 namespace vorne::editor {
 
@@ -24,6 +30,10 @@ namespace {
 
 constexpr int kCell = kCellPixels;
 const QColor kCursorColour(255, 0, 0);
+// Steps kept for undo; each holds two copies of the stage of about 14 KB.
+constexpr int kUndoLimit = 500;
+// Findings shown in the box itself; the rest are in its details.
+constexpr int kFindingsShown = 12;
 
 // Bold IPA P Gothic, the editor's face, at the given point size.
 QFont editor_font(qreal points) {
@@ -55,6 +65,11 @@ class MainCanvas : public QWidget {
     void mousePressEvent(QMouseEvent* event) override {
         window_->canvas_mouse_press(event->buttons());
     }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        window_->canvas_mouse_release(event->buttons());
+    }
+    // The right button erases here: the window's menu must not open over it.
+    void contextMenuEvent(QContextMenuEvent* event) override { event->accept(); }
 
   private:
     EditorWindow* window_;
@@ -157,6 +172,22 @@ void report_error_in_box(QWidget* parent, const QString& message) {
     QMessageBox::warning(parent, parent ? parent->windowTitle() : QString(), message);
 }
 
+void show_findings_in_box(QWidget* parent, const QString& message) {
+    QStringList lines = message.split(QLatin1Char('\n'));
+    while (!lines.isEmpty() && lines.back().isEmpty())
+        lines.removeLast();
+    QMessageBox box(QMessageBox::Warning, parent ? parent->windowTitle() : QString(), QString(),
+                    QMessageBox::Ok, parent);
+    if (lines.size() > kFindingsShown) {
+        const qsizetype more = lines.size() - kFindingsShown;
+        box.setDetailedText(message);
+        lines = lines.mid(0, kFindingsShown);
+        lines << QStringLiteral("... and %1 more (see the details).").arg(more);
+    }
+    box.setText(lines.join(QLatin1Char('\n')));
+    box.exec();
+}
+
 EditorWindow::EditorWindow(QImage strip, QWidget* parent)
     : QWidget(parent), strip_(std::move(strip)) {
     // The dialogs start in the program's folder, then where the last file was.
@@ -166,7 +197,9 @@ EditorWindow::EditorWindow(QImage strip, QWidget* parent)
         return file;
     };
     dialog_folder_ = QCoreApplication::applicationDirPath();
-    setWindowTitle(QStringLiteral("VORNE専用マップエディタ ver1.0"));
+    play_folder_ = QDir::tempPath();
+    // The caption gains a "*" only while the stage has unsaved changes.
+    setWindowTitle(QStringLiteral("VORNE専用マップエディタ ver1.0[*]"));
     setFixedSize(kCanvasRegionWidth, 537);
 
     preview_ = QImage(kCell, kCell, QImage::Format_RGB32);
@@ -185,14 +218,13 @@ EditorWindow::EditorWindow(QImage strip, QWidget* parent)
 
     hscroll2_ = make_size_bar(this, "HScroll2", {208, 456});
     hscroll1_ = make_size_bar(this, "HScroll1", {328, 456});
-    connect(hscroll1_, &QScrollBar::valueChanged, this, [this](int value) {
-        model_.set_stage_width(value);
-        size_bar_changed();
-    });
-    connect(hscroll2_, &QScrollBar::valueChanged, this, [this](int value) {
-        model_.set_stage_height(value);
-        size_bar_changed();
-    });
+    connect(hscroll1_, &QScrollBar::valueChanged, this,
+            [this](int value) { size_bar_moved(hscroll1_, value); });
+    connect(hscroll2_, &QScrollBar::valueChanged, this,
+            [this](int value) { size_bar_moved(hscroll2_, value); });
+    for (QScrollBar* bar : {hscroll1_, hscroll2_}) {
+        connect(bar, &QScrollBar::sliderPressed, this, [this] { ++drag_count_; });
+    }
 
     auto* save_alone =
         make_button(this, "tantaisave", QStringLiteral("単体でセーブ"), {8, 504, 105, 25});
@@ -214,7 +246,60 @@ EditorWindow::EditorWindow(QImage strip, QWidget* parent)
     connect(timer1_, &QTimer::timeout, this, [this] { redraw_tick(); });
 
     main_->setGeometry(0, 0, 0, 0);
+
+    undo_stack_ = new QUndoStack(this);
+    undo_stack_->setUndoLimit(kUndoLimit);
+    connect(undo_stack_, &QUndoStack::cleanChanged, this,
+            [this](bool clean) { setWindowModified(!clean); });
+
+    // The commands without buttons of their own are reached by their keys
+    // and by the window's menu (the right button anywhere but the canvas,
+    // where it erases). Ctrl+Q and closing the window quit at once, as
+    // "終了" does.
+    QAction* undo_action =
+        add_command(QStringLiteral("元に戻す"), {QKeySequence::Undo}, [this] { undo(); });
+    QAction* redo_action = add_command(
+        QStringLiteral("やり直し"),
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+        [this] { redo(); });
+    undo_action->setEnabled(false);
+    redo_action->setEnabled(false);
+    connect(undo_stack_, &QUndoStack::canUndoChanged, undo_action, &QAction::setEnabled);
+    connect(undo_stack_, &QUndoStack::canRedoChanged, redo_action, &QAction::setEnabled);
+    // The menu names the step: "元に戻す: 塗る".
+    const auto name_step = [](QAction* action, const QString& command) {
+        return [action, command](const QString& step) {
+            action->setText(step.isEmpty() ? command : command + QStringLiteral(": ") + step);
+        };
+    };
+    connect(undo_stack_, &QUndoStack::undoTextChanged, undo_action,
+            name_step(undo_action, undo_action->text()));
+    connect(undo_stack_, &QUndoStack::redoTextChanged, redo_action,
+            name_step(redo_action, redo_action->text()));
+    add_command(QString(), {}, {});
+    add_command(QStringLiteral("ロード"), {QKeySequence(Qt::CTRL | Qt::Key_O)}, [this] { rodo(); });
+    add_command(QStringLiteral("単体でセーブ"), {QKeySequence(Qt::CTRL | Qt::Key_S)},
+                [this] { tantaisave(); });
+    add_command(QStringLiteral("試しにプレイ"), {QKeySequence(Qt::Key_F5)}, [this] { play(); });
+    add_command(QString(), {}, {});
+    add_command(QStringLiteral("終了"), {QKeySequence(Qt::CTRL | Qt::Key_Q)}, [this] { owari(); });
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+
     request_tick();
+}
+
+QAction* EditorWindow::add_command(const QString& text, std::initializer_list<QKeySequence> keys,
+                                   std::function<void()> command) {
+    auto* action = new QAction(text, this);
+    if (!command) {
+        action->setSeparator(true);
+    } else {
+        action->setShortcuts(QList<QKeySequence>(keys));
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, std::move(command));
+    }
+    addAction(action);
+    return action;
 }
 
 bool EditorWindow::tick_pending() const {
@@ -273,16 +358,79 @@ void EditorWindow::canvas_mouse_press(Qt::MouseButtons buttons) {
     paint_cursor_cell(buttons);
 }
 
+void EditorWindow::canvas_mouse_release(Qt::MouseButtons buttons) {
+    if (buttons == Qt::NoButton) finish_stroke();
+}
+
 void EditorWindow::paint_cursor_cell(Qt::MouseButtons buttons) {
-    std::string& cell = model_.cell(cursor_column_ + 1, cursor_row_ + 1);
+    static const std::string empty_cell(1, 'z');
+    const std::string* letter = nullptr;
     if (buttons == Qt::LeftButton) {
-        cell = model_.selected_chip;
+        letter = &model_.selected_chip;
     } else if (buttons == Qt::RightButton) {
-        cell.assign(1, 'z');
+        letter = &empty_cell;
     } else {
         return;
     }
+    // The stroke starts with its first painted cell and lasts until the
+    // last button is released (or another command comes first).
+    if (!stroke_before_) {
+        stroke_before_ = model_.state();
+        stroke_changed_ = false;
+        stroke_text_ = buttons == Qt::LeftButton ? QStringLiteral("塗る") : QStringLiteral("消す");
+    }
+    std::string& cell = model_.cell(cursor_column_ + 1, cursor_row_ + 1);
+    if (cell != *letter) {
+        cell = *letter;
+        stroke_changed_ = true;
+    }
     request_tick();
+}
+
+void EditorWindow::finish_stroke() {
+    if (!stroke_before_) return;
+    StageState before = std::move(*stroke_before_);
+    stroke_before_.reset();
+    // Paint that the frame step wipes anyway (on the frame, or the same
+    // letter again) leaves nothing to undo.
+    StageModel framed_before;
+    framed_before.restore(before);
+    framed_before.update_frame();
+    StageModel framed_after = model_;
+    framed_after.update_frame();
+    if (stroke_changed_ && framed_before.state() != framed_after.state()) {
+        push_step(stroke_text_, std::move(before));
+    }
+}
+
+void EditorWindow::push_step(const QString& text, StageState before, int64_t merge_key) {
+    StageState after = model_.state();
+    // A bar set to the value it had, or a stage loaded over itself, is no step.
+    if (after == before && merge_key < 0) return;
+    undo_stack_->push(new StageStep(
+        text, std::move(before), std::move(after),
+        [this](const StageState& state) { apply_state(state); }, merge_key));
+}
+
+void EditorWindow::apply_state(const StageState& state) {
+    model_.restore(state);
+    // The bars follow as they do after a load: their handlers agree with the
+    // model and put the pointer outline back to the corner if they moved.
+    applying_state_ = true;
+    hscroll1_->setValue(model_.stage_width);
+    hscroll2_->setValue(model_.stage_height);
+    applying_state_ = false;
+    request_tick();
+}
+
+void EditorWindow::undo() {
+    finish_stroke();
+    undo_stack_->undo();
+}
+
+void EditorWindow::redo() {
+    finish_stroke();
+    undo_stack_->redo();
 }
 
 void EditorWindow::strip_mouse_move(QPointF position) {
@@ -302,6 +450,28 @@ void EditorWindow::strip_click() {
     selectbox_->update();
 }
 
+void EditorWindow::size_bar_moved(QScrollBar* bar, int value) {
+    const bool record = !applying_state_;
+    std::optional<StageState> before;
+    if (record) {
+        finish_stroke();
+        before = model_.state();
+    }
+    if (bar == hscroll1_) {
+        model_.set_stage_width(value);
+    } else {
+        model_.set_stage_height(value);
+    }
+    size_bar_changed();
+    if (record) {
+        // While a bar's slider is dragged, its changes merge into one step.
+        const int64_t merge_key =
+            bar->isSliderDown() ? drag_count_ * 2 + (bar == hscroll1_ ? 1 : 0) : -1;
+        push_step(bar == hscroll1_ ? QStringLiteral("横幅の変更") : QStringLiteral("縦幅の変更"),
+                  std::move(*before), merge_key);
+    }
+}
+
 void EditorWindow::size_bar_changed() {
     if (mainsen_ != QPoint(0, 0)) {
         mainsen_ = QPoint(0, 0);
@@ -311,15 +481,22 @@ void EditorWindow::size_bar_changed() {
 }
 
 bool EditorWindow::load_file(const QString& path) {
+    finish_stroke();
+    StageState before = model_.state();
     std::string error;
     if (!load_stage(model_, QFile::encodeName(path).toStdString(), error)) {
         report_error_(this, QString::fromLocal8Bit(error));
         return false;
     }
-    // The bars follow the loaded size; their change handlers agree with the model.
+    // The bars follow the loaded size; their change handlers agree with the
+    // model, and the load is one step of its own.
+    applying_state_ = true;
     hscroll1_->setValue(model_.stage_width);
     hscroll2_->setValue(model_.stage_height);
+    applying_state_ = false;
     request_tick();
+    push_step(QStringLiteral("ロード"), std::move(before));
+    undo_stack_->setClean();
     return true;
 }
 
@@ -338,6 +515,7 @@ void EditorWindow::tuikasave() {
 }
 
 void EditorWindow::save(FileDialogKind kind) {
+    finish_stroke();
     const QString path = choose_file_(this, kind);
     if (path.isEmpty()) return;
     // Bring the frame up to the current size first, as the tick would.
@@ -347,7 +525,38 @@ void EditorWindow::save(FileDialogKind kind) {
     const bool saved = kind == FileDialogKind::save_alone
                            ? save_stage_alone(model_, file, error)
                            : save_stage_appended(model_, file, error);
-    if (!saved) report_error_(this, QString::fromLocal8Bit(error));
+    if (!saved) {
+        report_error_(this, QString::fromLocal8Bit(error));
+        return;
+    }
+    undo_stack_->setClean();
+    check_saved_file(path);
+}
+
+void EditorWindow::check_saved_file(const QString& path) {
+    const stagefile::CheckResult result =
+        stagefile::check_stage_file(QFile::encodeName(path).toStdString());
+    if (result.clean()) return;
+    const QString findings = QString::fromLocal8Bit(stagefile::format_findings(
+        result, QFile::encodeName(QFileInfo(path).fileName()).toStdString()));
+    show_findings_(this, QStringLiteral("The stage was saved to %1. A check of the file found:"
+                                        "\n\n%2")
+                             .arg(QDir::toNativeSeparators(path), findings));
+}
+
+void EditorWindow::play() {
+    finish_stroke();
+    QString file;
+    QString error;
+    if (!write_play_file(model_, play_folder_, file, error)) {
+        report_error_(this, error);
+        return;
+    }
+    if (!start_program_(game_program_path(), {QStringLiteral("--map"), file}, error)) {
+        QFile::remove(file);
+        report_error_(
+            this, QStringLiteral("The game could not be started to try the stage: %1").arg(error));
+    }
 }
 
 void EditorWindow::owari() {

@@ -1,8 +1,11 @@
 // The editor's window: the stage canvas, the chip strip and its preview, the
-// two size bars and the four command buttons, over one StageModel.
+// two size bars and the four command buttons, over one StageModel. Besides
+// them, without anything visible of their own: undo and redo of every change
+// to the stage, keyboard shortcuts, and trying the stage in the game.
 #pragma once
 
 #include <QImage>
+#include <QKeySequence>
 #include <QPoint>
 #include <QPointF>
 #include <QString>
@@ -10,13 +13,17 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
+#include "editor/play_stage.h"
 #include "editor/stage_model.h"
 
+class QAction;
 class QLabel;
 class QPushButton;
 class QScrollBar;
 class QTimer;
+class QUndoStack;
 
 namespace vorne::editor {
 
@@ -30,11 +37,15 @@ enum class FileDialogKind { open, save_alone, save_appended };
 using ChooseFile = std::function<QString(QWidget* parent, FileDialogKind kind)>;
 // Tells the designer that a command failed.
 using ReportError = std::function<void(QWidget* parent, const QString& message)>;
+// Tells the designer what the check of a just saved stage file found.
+using ShowFindings = std::function<void(QWidget* parent, const QString& message)>;
 
 // The desktop's file dialogs, filtered to stage files, opening in folder.
 QString choose_file_with_dialog(QWidget* parent, FileDialogKind kind, const QString& folder);
 // A warning box with the message.
 void report_error_in_box(QWidget* parent, const QString& message);
+// A warning box with the message; a long list of findings goes to its details.
+void show_findings_in_box(QWidget* parent, const QString& message);
 
 class EditorWindow : public QWidget {
     Q_OBJECT
@@ -45,6 +56,10 @@ class EditorWindow : public QWidget {
     // Replace the dialogs, for tests.
     void set_file_chooser(ChooseFile choose) { choose_file_ = std::move(choose); }
     void set_error_reporter(ReportError report) { report_error_ = std::move(report); }
+    void set_findings_reporter(ShowFindings show) { show_findings_ = std::move(show); }
+    // Replace the starting of the game, and where the stage to try is written.
+    void set_program_starter(StartProgram start) { start_program_ = std::move(start); }
+    void set_play_folder(const QString& folder) { play_folder_ = folder; }
 
     StageModel& model() { return model_; }
     const StageModel& model() const { return model_; }
@@ -60,6 +75,8 @@ class EditorWindow : public QWidget {
     // Pointer events of the canvas, in canvas pixels.
     void canvas_mouse_move(QPointF position, Qt::MouseButtons buttons);
     void canvas_mouse_press(Qt::MouseButtons buttons);
+    // buttons: those still held. Releasing the last one ends the stroke.
+    void canvas_mouse_release(Qt::MouseButtons buttons);
     // Pointer events of the chip strip, in strip pixels.
     void strip_mouse_move(QPointF position);
     void strip_click();
@@ -69,6 +86,14 @@ class EditorWindow : public QWidget {
     void tantaisave();
     void tuikasave();
     void owari();
+
+    // Writes the stage to a file of its own and starts the game on it (F5).
+    void play();
+
+    // Every change to the stage is a step here: a stroke of painting or
+    // erasing (press to release), a change of a size bar (one drag is one
+    // step), a load. Clean after a save or a load.
+    QUndoStack* undo_stack() const { return undo_stack_; }
 
     int32_t hover_chip() const { return hover_chip_; }
     int32_t cursor_column() const { return cursor_column_; }
@@ -86,6 +111,15 @@ class EditorWindow : public QWidget {
     void size_bar_changed();
     void draw_canvas();
     void save(FileDialogKind kind);
+    void check_saved_file(const QString& path);
+    void size_bar_moved(QScrollBar* bar, int value);
+    void finish_stroke();
+    void apply_state(const StageState& state);
+    void push_step(const QString& text, StageState before, int64_t merge_key = -1);
+    void undo();
+    void redo();
+    QAction* add_command(const QString& text, std::initializer_list<QKeySequence> keys,
+                         std::function<void()> command);
 
     StageModel model_;
     QImage strip_;
@@ -107,9 +141,23 @@ class EditorWindow : public QWidget {
     QScrollBar* hscroll2_ = nullptr;
     QTimer* timer1_ = nullptr;
 
+    QUndoStack* undo_stack_ = nullptr;
+    // The stage before the stroke being painted, while one is.
+    std::optional<StageState> stroke_before_;
+    bool stroke_changed_ = false;
+    QString stroke_text_;
+    // Counts drags of the size bars: changes within one drag merge.
+    int64_t drag_count_ = 0;
+    // Set while an undo step puts a state into the editor, so that the size
+    // bars following it do not record steps of their own.
+    bool applying_state_ = false;
+
     QString dialog_folder_;
+    QString play_folder_;
     ChooseFile choose_file_;
     ReportError report_error_ = report_error_in_box;
+    ShowFindings show_findings_ = show_findings_in_box;
+    StartProgram start_program_ = start_detached;
 };
 
 }  // namespace vorne::editor

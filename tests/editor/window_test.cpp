@@ -1,19 +1,27 @@
 // The editor window driven through Qt Test on the offscreen platform: mouse
-// painting, the chip strip, the size bars, the commands and their failures.
+// painting, the chip strip, the size bars, the commands and their failures,
+// undo and redo, the shortcuts, trying the stage in the game, and the check
+// after a save.
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUndoStack>
+#include <QWindow>
 #include <QtTest>
 
 #include <memory>
 
 #include "editor/chip_strip.h"
 #include "editor/editor_window.h"
+#include "editor/play_stage.h"
+#include "stagefile/count.h"
+#include "stagefile/reader.h"
 
 using namespace vorne::editor;
 
@@ -70,11 +78,22 @@ class WindowTest : public QObject {
     void init() {
         window_ = std::make_unique<EditorWindow>(solid_strip());
         errors_.clear();
+        findings_.clear();
         chosen_.clear();
+        dialogs_.clear();
         window_->set_error_reporter([this](QWidget*, const QString& m) { errors_ << m; });
-        window_->set_file_chooser([this](QWidget*, FileDialogKind) { return chosen_; });
+        window_->set_findings_reporter([this](QWidget*, const QString& m) { findings_ << m; });
+        window_->set_file_chooser([this](QWidget*, FileDialogKind kind) {
+            dialogs_ << kind;
+            return chosen_;
+        });
+        window_->set_program_starter([](const QString& program, const QStringList&, QString&) {
+            qFatal("the game was started by %s", qPrintable(program));
+            return false;
+        });
         window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         window_->redraw_tick();
         main_ = window_->findChild<QWidget*>(QStringLiteral("main"));
         chipbox_ = window_->findChild<QWidget*>(QStringLiteral("chipbox"));
@@ -313,7 +332,211 @@ class WindowTest : public QObject {
         QCOMPARE(problems.size(), 8);
     }
 
+    void a_stroke_is_one_step_that_undo_and_redo_take_back_and_repeat() {
+        QCOMPARE(caption(), QStringLiteral("VORNE専用マップエディタ ver1.0"));
+        pick_chip(3);  // "d"
+        press(Qt::LeftButton, QPoint(25, 25));
+        QTest::mouseMove(main_, QPoint(65, 25));
+        window_->redraw_tick();  // ticks run in the middle of a stroke
+        QTest::mouseMove(main_, QPoint(85, 65));
+        QTest::mouseRelease(main_, Qt::LeftButton, {}, QPoint(85, 65));
+        press(Qt::LeftButton, QPoint(145, 145));
+        QTest::mouseRelease(main_, Qt::LeftButton, {}, QPoint(145, 145));
+        // Paint that the frame wipes, or the same letter again, is no step.
+        press(Qt::LeftButton, QPoint(5, 65));
+        QTest::mouseMove(main_, QPoint(145, 145));
+        QTest::mouseRelease(main_, Qt::LeftButton, {}, QPoint(145, 145));
+        QCOMPARE(window_->undo_stack()->count(), 2);
+        QCOMPARE(caption(), QStringLiteral("VORNE専用マップエディタ ver1.0*"));
+
+        QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(cell(8, 8), std::string("z"));
+        QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(cell(1, 4), std::string("a"));  // the tick frames it as usual
+        for (int x = 2; x <= 9; ++x) {
+            for (int y = 2; y <= 9; ++y)
+                QCOMPARE(cell(x, y), std::string("z"));
+        }
+        QCOMPARE(caption(), QStringLiteral("VORNE専用マップエディタ ver1.0"));
+
+        QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(cell(4, 2), std::string("d"));
+        QCOMPARE(cell(5, 4), std::string("d"));
+        QCOMPARE(cell(8, 8), std::string("z"));
+        QTest::keyClick(window_.get(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(cell(8, 8), std::string("d"));
+
+        // Undo in the middle of a stroke takes back what it painted so far.
+        press(Qt::RightButton, QPoint(25, 25));
+        QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(cell(2, 2), std::string("d"));
+        QCOMPARE(cell(8, 8), std::string("d"));
+    }
+
+    void undoing_a_size_change_brings_back_the_size_and_the_stage() {
+        window_->model().cell(8, 5) = "c";
+        size_bar("HScroll1")->setValue(8);
+        window_->redraw_tick();
+        QCOMPARE(cell(8, 5), std::string("a"));
+
+        QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(size_bar("HScroll1")->value(), 10);
+        window_->redraw_tick();
+        QCOMPARE(main_->width(), 200);
+        QCOMPARE(cell(8, 5), std::string("c"));
+        QCOMPARE(cell(10, 5), std::string("a"));
+        QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        window_->redraw_tick();
+        QCOMPARE(window_->findChild<QLabel*>(QStringLiteral("Label2"))->text(),
+                 QStringLiteral("横幅マス:8"));
+        QCOMPARE(cell(8, 5), std::string("a"));
+
+        // One drag of a bar is one step; a drag back to where it began is none.
+        QScrollBar* height = size_bar("HScroll2");
+        const auto drag = [height](std::initializer_list<int> values) {
+            height->setSliderDown(true);
+            for (int value : values)
+                height->setValue(value);
+            height->setSliderDown(false);
+        };
+        drag({9, 7, 4});
+        drag({6, 4});
+        QCOMPARE(window_->undo_stack()->count(), 2);
+        window_->undo_stack()->undo();
+        QCOMPARE(height->value(), 10);
+        QCOMPARE(window_->model().stage_width, 8);
+    }
+
+    void shortcuts_run_the_commands_of_the_buttons() {
+        QTemporaryDir dir;
+        chosen_ = dir.filePath(QStringLiteral("in.dat"));
+        write_file(chosen_, "3\r\naaaa\r\nabda\r\naaaa\r\n");
+        size_bar("HScroll1")->setValue(6);
+        QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(dialogs_, QList<FileDialogKind>{FileDialogKind::open});
+        QCOMPARE(size_bar("HScroll1")->value(), 4);
+        // A load leaves nothing unsaved, and is a step of its own.
+        QVERIFY(!window_->isWindowModified());
+        window_->undo_stack()->undo();
+        QCOMPARE(size_bar("HScroll1")->value(), 6);
+        QCOMPARE(cell(3, 2), std::string("z"));
+        QVERIFY(window_->isWindowModified());
+        window_->undo_stack()->redo();
+
+        chosen_ = dir.filePath(QStringLiteral("out.dat"));
+        QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(dialogs_.back(), FileDialogKind::save_alone);
+        QCOMPARE(read_file(chosen_), QByteArray("3\r\naaaa\r\nabda\r\naaaa\r\n"));
+
+        QTest::keyClick(window_.get(), Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!window_->isVisible());
+    }
+
+    void play_writes_the_framed_stage_and_starts_the_game_on_it() {
+        QTemporaryDir dir;
+        window_->set_play_folder(dir.path());
+        QString program;
+        QStringList arguments;
+        window_->set_program_starter([&](const QString& p, const QStringList& a, QString&) {
+            program = p;
+            arguments = a;
+            return true;
+        });
+        window_->model().cell(3, 2) = "b";
+        window_->model().cell(4, 2) = "d";  // on the frame once the stage is 4 wide
+        size_bar("HScroll1")->setValue(4);
+        size_bar("HScroll2")->setValue(3);
+        QTest::keyClick(window_.get(), Qt::Key_F5);
+        QCOMPARE(program, QCoreApplication::applicationDirPath() + QStringLiteral("/vorne1.0"));
+        QCOMPARE(arguments.value(0), QStringLiteral("--map"));
+        QCOMPARE(QFileInfo(arguments.value(1)).dir(), QDir(dir.path()));
+        // The game's reader takes it as one stage of three rows.
+        vorne::stagefile::Reader reader;
+        QVERIFY(reader.open(arguments[1].toStdString()));
+        std::string line;
+        QVERIFY(reader.read_line(line));
+        QCOMPARE(vorne::stagefile::lenient_count(line), int64_t{3});
+        for (const char* row : {"aaaa", "azba", "aaaa"}) {
+            QVERIFY(reader.read_line(line));
+            QCOMPARE(line, std::string(row));
+        }
+        QVERIFY(reader.at_end());
+
+        // A game that cannot start is reported; its stage file is not kept.
+        window_->set_program_starter([](const QString&, const QStringList&, QString& error) {
+            error = QStringLiteral("no such game");
+            return false;
+        });
+        window_->play();
+        QCOMPARE(errors_.size(), 1);
+        QVERIFY2(errors_[0].contains(QStringLiteral("no such game")), qPrintable(errors_[0]));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+    }
+
+    void the_game_is_started_detached_in_its_folder() {
+        QTemporaryDir dir;
+        const QString game = dir.filePath(QStringLiteral("vorne1.0"));
+        QString error;
+        QVERIFY(!start_detached(game, {}, error));
+        QVERIFY2(error.contains(game), qPrintable(error));
+
+        write_file(game, "#!/bin/sh\necho \"$@\" > started.txt\n");
+        QFile(game).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY2(start_detached(game, {QStringLiteral("--map"), QStringLiteral("a b.dat")}, error),
+                 qPrintable(error));
+        QTRY_COMPARE(read_file(dir.filePath(QStringLiteral("started.txt"))),
+                     QByteArray("--map a b.dat\n"));
+    }
+
+    void findings_of_the_saved_file_are_shown_after_a_save() {
+        QTemporaryDir dir;
+        chosen_ = dir.filePath(QStringLiteral("nodoor.dat"));
+        window_->model().cell(3, 5) = "b";
+        window_->model().cell(6, 5) = "d";
+        window_->tantaisave();
+        QCOMPARE(findings_.size(), 1);
+        QVERIFY2(findings_[0].contains(chosen_), qPrintable(findings_[0]));
+        QVERIFY2(findings_[0].contains(QStringLiteral("nodoor.dat: stage 1: no door")),
+                 qPrintable(findings_[0]));
+        QVERIFY(read_file(chosen_).startsWith("10\r\n"));  // saved all the same
+
+        // A stage the game can play through adds nothing, but the whole file
+        // is checked after an append.
+        window_->model().cell(9, 5) = "f";
+        window_->tuikasave();
+        QCOMPARE(findings_.size(), 2);
+        QVERIFY2(!findings_[1].contains(QStringLiteral("stage 2")), qPrintable(findings_[1]));
+        chosen_ = dir.filePath(QStringLiteral("good.dat"));
+        window_->tantaisave();
+        QCOMPARE(findings_.size(), 2);
+        QVERIFY(errors_.isEmpty());
+    }
+
+    void the_window_menu_offers_the_commands_but_not_over_the_canvas() {
+        // Whatever menu opens is read and closed at once.
+        QStringList shown;
+        const auto open_menu = [&](QWidget* widget) {
+            QTimer::singleShot(0, [&shown] {
+                if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                    for (const QAction* action : menu->actions())
+                        shown << action->text();
+                    menu->close();
+                }
+            });
+            QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5},
+                                    widget->mapToGlobal(QPoint(5, 5)));
+            QCoreApplication::sendEvent(widget, &event);
+            QTest::qWait(10);
+        };
+        open_menu(main_);  // the right button erases there
+        QVERIFY(shown.isEmpty());
+        open_menu(window_->findChild<QLabel*>(QStringLiteral("Label3")));
+        QVERIFY2(shown.contains(QStringLiteral("試しにプレイ")), qPrintable(shown.join(u',')));
+    }
+
   private:
+    // The caption the desktop shows.
+    QString caption() const { return window_->windowHandle()->title(); }
     QScrollBar* size_bar(const char* name) {
         return window_->findChild<QScrollBar*>(QString::fromLatin1(name));
     }
@@ -335,7 +558,9 @@ class WindowTest : public QObject {
     QWidget* chipbox_ = nullptr;
     QTimer* timer_ = nullptr;
     QStringList errors_;
+    QStringList findings_;
     QString chosen_;
+    QList<FileDialogKind> dialogs_;
 };
 
 int main(int argc, char** argv) {
