@@ -15,6 +15,7 @@
 #include "game/player/player.h"
 #include "game/shell/game.h"
 #include "game/world/world.h"
+#include "tests/bench/bench_stages.h"
 #include "tests/support/stage_rows.h"
 
 namespace vorne {
@@ -24,79 +25,6 @@ class SilentSound : public SoundPort {
   public:
     void play_effect(int32_t) override {}
 };
-
-// Letters taken from a pool in turn, then "z".
-class Pool {
-  public:
-    explicit Pool(std::vector<std::pair<char, int>> counts) : counts_(std::move(counts)) {}
-    char next() {
-        for (size_t tries = 0; tries < counts_.size(); ++tries) {
-            auto& [letter, left] = counts_[turn_++ % counts_.size()];
-            if (left > 0) {
-                --left;
-                return letter;
-            }
-        }
-        return 'z';
-    }
-
-  private:
-    std::vector<std::pair<char, int>> counts_;
-    size_t turn_ = 0;
-};
-
-// A 100 x 50 stage framed by 296 walls, holding every table to its capacity:
-// 400 walls, ladders, coins, keys and locks of both kinds, 400 enemies each
-// of kinds g, h and j and 399 of kind i. Seventeen rows of enemies stand on
-// seventeen floors of ladders, locks and walls; thirteen rows of items below.
-std::vector<std::string> full_stage() {
-    constexpr int width = 100;
-    constexpr int height = 50;
-    std::vector<std::string> rows(height, std::string(width, 'z'));
-    for (int c = 0; c < width; ++c)
-        rows[0][c] = rows[height - 1][c] = 'a';
-    for (int r = 0; r < height; ++r)
-        rows[r][0] = rows[r][width - 1] = 'a';
-    const int frame_walls = 2 * width + 2 * (height - 2);
-    Pool enemies({{'g', 400}, {'h', 400}, {'i', 399}, {'j', 400}});
-    Pool floors({{'c', 400}, {'l', 400}, {'c', 0}, {'n', 400}, {'a', 400 - frame_walls}});
-    Pool items({{'d', 400}, {'k', 400}, {'m', 400}});
-    int r = 1;
-    for (int pair = 0; pair < 17; ++pair, r += 2) {
-        for (int c = 1; c < width - 1; ++c) {
-            rows[r][c] = enemies.next();
-            rows[r + 1][c] = floors.next();
-        }
-    }
-    for (; r < height - 1; ++r) {
-        for (int c = 1; c < width - 1; ++c)
-            rows[r][c] = items.next();
-    }
-    // The player on the bottom floor, with the power item and the door.
-    rows[height - 2][2] = 'b';
-    rows[height - 2][3] = 'e';
-    rows[height - 2][width - 3] = 'f';
-    return rows;
-}
-
-// A small stage of the usual kind.
-std::vector<std::string> small_stage() {
-    return {
-        "aaaaaaaaaaaaaaaaaaaa",  //
-        "azzzzzzzzzzzzzzzzzfa",  //
-        "azzdzzgzzzdzzzzzaaca",  //
-        "aaaaaacaaaaaazzzzzca",  //
-        "azzzzzczzzdzzzhzzzca",  //
-        "azkzzzczzaaaaaaaaaaa",  //
-        "aaaaazczzzzzzzzzzzza",  //
-        "azzzzzczzzzizzzdzzza",  //
-        "azzzzaaaaaaaaaaazzza",  //
-        "azdzlzzzzzzzzzzzzzza",  //
-        "aaaaaazzzzzzzjzzzzza",  //
-        "azbezzzzzaaaaaaaaaaa",  //
-        "aaaaaaaaaaaaaaaaaaaa",
-    };
-}
 
 std::unique_ptr<World> build(const std::vector<std::string>& rows) {
     auto [world, error] = test::build_first_stage(rows, "bench.dat");
@@ -161,16 +89,16 @@ void run_ticks(benchmark::State& state, const std::vector<std::string>& rows, Ti
 }
 
 void BM_PlayTickFullStage(benchmark::State& state) {
-    run_ticks(state, full_stage(), tick_figures[0]);
+    run_ticks(state, bench::full_stage(), tick_figures[0]);
 }
 void BM_PlayTickSmallStage(benchmark::State& state) {
-    run_ticks(state, small_stage(), tick_figures[1]);
+    run_ticks(state, bench::small_stage(), tick_figures[1]);
 }
 
 // One step alone on the full stage, from the same warmed-up world.
 template <class Step>
 void run_step(benchmark::State& state, Step step) {
-    const auto start = build(full_stage());
+    const auto start = build(bench::full_stage());
     SilentSound sound;
     for (int t = 0; t < 3; ++t)
         play_tick(*start, sound);
