@@ -275,6 +275,28 @@ void SdlWindow::toggle_fullscreen() {
     if (window_) SDL_SetWindowFullscreen(window_, fullscreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
+void SdlWindow::set_icon(const Image& sheet, int32_t silhouette_x, int32_t silhouette_y,
+                         int32_t image_x, int32_t image_y) {
+    constexpr int size = 20, scale = 2;
+    if (!window_ || sheet.width() < std::max(silhouette_x, image_x) + size ||
+        sheet.height() < std::max(silhouette_y, image_y) + size)
+        return;
+    SDL_Surface* icon =
+        SDL_CreateRGBSurfaceWithFormat(0, size * scale, size * scale, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!icon) return;
+    for (int y = 0; y < size * scale; ++y) {
+        auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(icon->pixels) + y * icon->pitch);
+        for (int x = 0; x < size * scale; ++x) {
+            bool inside =
+                (sheet.at(silhouette_x + x / scale, silhouette_y + y / scale) & 0xFFFFFF) != 0;
+            Pixel p = sheet.at(image_x + x / scale, image_y + y / scale);
+            row[x] = inside ? (p | 0xFF000000u) : 0;
+        }
+    }
+    SDL_SetWindowIcon(window_, icon);
+    SDL_FreeSurface(icon);
+}
+
 bool SdlWindow::take_devices_changed() {
     bool changed = devices_changed_;
     devices_changed_ = false;

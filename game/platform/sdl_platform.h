@@ -10,6 +10,7 @@
 
 #include "game/audio/audio.h"
 #include "game/audio/music_commands.h"
+#include "game/render/frame_buffer.h"
 #include "game/shell/ports.h"
 
 struct SDL_Window;
@@ -78,6 +79,10 @@ class SdlWindow : public WindowPort {
     bool pump_events() override;
     bool fullscreen() const;
     void toggle_fullscreen();
+    // The window's icon: a 20 x 20 sprite of a sheet, transparent outside its
+    // silhouette, shown twice its size.
+    void set_icon(const Image& sheet, int32_t silhouette_x, int32_t silhouette_y, int32_t image_x,
+                  int32_t image_y);
     // True once after a joystick or gamepad was plugged in or out.
     bool take_devices_changed();
 

@@ -46,6 +46,7 @@ int run_window(const Options& options, const std::string& folder) {
             Game game(Ports{clock, input, sound, music, text, window, files}, folder);
             game.map_path = options.map;
             report_missing_sheets(load_sheets(game.sheets, folder, load_image_file));
+            window.set_icon(game.sheets.pc, 0, 20, 0, 0);  // the hero, standing
 
             start_game(game);
             if (sound.device_open()) {
