@@ -1,5 +1,5 @@
-// soak: plays random input through the game for a long time and checks the
-// world model after every tick.
+// vorne_soak: plays random input through the game for a long time and checks
+// the world model after every tick.
 //
 // The game runs in this process exactly as the headless runner runs it: a
 // Game on the runner's in-memory ports, service_timers then run_tick each
@@ -14,8 +14,8 @@
 // of the world) and exits with status 1.
 //
 // CTest runs a short soak. The long run, on demand, under the sanitizers:
-//   cmake --preset asan && cmake --build --preset asan --target soak -j2
-//   build/asan/tests/soak --ticks 1000000 --seed 1
+//   cmake --preset asan && cmake --build --preset asan --target vorne_soak -j2
+//   build/asan/tests/vorne_soak --ticks 1000000 --seed 1
 #include <unistd.h>
 
 #include <array>
@@ -51,11 +51,13 @@ struct Options {
     int64_t progress = 100'000;
     bool keep = false;
     bool self_test = false;
+    bool per_stage = false;
 };
 
 const char* const usage =
-    "usage: soak [--ticks N] [--seed S] [--stages FILE] [--generated N]\n"
-    "            [--game-ticks N] [--progress N] [--keep]\n"
+    "usage: vorne_soak [--ticks N] [--seed S] [--stages FILE] [--generated N]\n"
+    "            [--game-ticks N] [--progress N] [--keep] [--per-stage]\n"
+    "       vorne_soak --self-test\n"
     "  --ticks N       ticks to play in all (default 1000000)\n"
     "  --seed S        seed of the generated stages and of the input (default 1)\n"
     "  --stages FILE   stage file whose blocks are played one by one\n"
@@ -65,6 +67,7 @@ const char* const usage =
     "                  game session starts on the next stage (default 5000)\n"
     "  --progress N    a progress line every N ticks, 0 for none (default 100000)\n"
     "  --keep          keep the temporary folder of stage files\n"
+    "  --per-stage     end with a line of figures for each stage\n"
     "  --self-test     break the world in known ways during a game and check that\n"
     "                  every break is found, then exit\n";
 
@@ -89,12 +92,16 @@ std::optional<Options> parse_options(int argc, char** argv) {
             options.keep = true;
             continue;
         }
+        if (arg == "--per-stage") {
+            options.per_stage = true;
+            continue;
+        }
         if (arg == "--self-test") {
             options.self_test = true;
             continue;
         }
         if (i + 1 >= argc) {
-            std::cerr << "soak: " << arg
+            std::cerr << "vorne_soak: " << arg
                       << (arg.rfind("--", 0) == 0 ? " needs a value\n" : ": unknown argument\n")
                       << usage;
             return std::nullopt;
@@ -117,11 +124,11 @@ std::optional<Options> parse_options(int argc, char** argv) {
         } else if (arg == "--progress") {
             ok = parse_number(value, 0, options.progress);
         } else {
-            std::cerr << "soak: unknown option " << arg << '\n' << usage;
+            std::cerr << "vorne_soak: unknown option " << arg << '\n' << usage;
             return std::nullopt;
         }
         if (!ok) {
-            std::cerr << "soak: bad value for " << arg << ": " << value << '\n';
+            std::cerr << "vorne_soak: bad value for " << arg << ": " << value << '\n';
             return std::nullopt;
         }
     }
@@ -185,7 +192,10 @@ struct Stats {
     int64_t dropped = 0;
     int64_t play_ticks = 0;
     std::array<int64_t, 8> sounds{};
-    std::vector<int64_t> games_per_stage;
+    struct PerStage {
+        int64_t games = 0, play_ticks = 0, misses = 0, clears = 0, shot_down = 0;
+    };
+    std::vector<PerStage> stages;
 };
 
 struct Remembered {
@@ -199,7 +209,7 @@ std::string make_temp_folder() {
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (!mkdtemp(buffer.data())) {
-        std::cerr << "soak: cannot make a temporary folder: " << std::strerror(errno) << '\n';
+        std::cerr << "vorne_soak: cannot make a temporary folder: " << std::strerror(errno) << '\n';
         std::exit(2);
     }
     return buffer.data();
@@ -219,15 +229,16 @@ std::string stage_path(const std::string& folder, size_t index) {
 }
 
 void print_summary(std::ostream& out, const Stats& s, const std::vector<SoakStage>& stages,
-                   double seconds, int64_t one_axis_ticks) {
-    int64_t played = 0, fewest = s.games_per_stage.empty() ? 0 : s.games_per_stage[0], most = 0;
-    for (int64_t n : s.games_per_stage) {
-        played += n > 0 ? 1 : 0;
-        fewest = std::min(fewest, n);
-        most = std::max(most, n);
+                   double seconds, int64_t one_axis_ticks, bool per_stage) {
+    int64_t played = 0, fewest = s.stages.empty() ? 0 : s.stages[0].games, most = 0;
+    for (const Stats::PerStage& stage : s.stages) {
+        played += stage.games > 0 ? 1 : 0;
+        fewest = std::min(fewest, stage.games);
+        most = std::max(most, stage.games);
     }
-    out << "soak: " << s.ticks << " ticks (" << s.play_ticks << " in play) in " << seconds << " s, "
-        << static_cast<int64_t>(seconds > 0 ? s.ticks / seconds : 0) << " ticks per second\n";
+    out << "vorne_soak: " << s.ticks << " ticks (" << s.play_ticks << " in play) in " << seconds
+        << " s, " << static_cast<int64_t>(seconds > 0 ? s.ticks / seconds : 0)
+        << " ticks per second\n";
     out << "  stages played: " << played << " of " << stages.size() << " (" << fewest << " to "
         << most << " games each)\n";
     out << "  games: " << s.games << " in " << s.sessions << " sessions; misses: " << s.misses
@@ -239,6 +250,13 @@ void print_summary(std::ostream& out, const Stats& s, const std::vector<SoakStag
         << '\n';
     out << "  play ticks with a slot past the last entry moved along one axis only: "
         << one_axis_ticks << '\n';
+    if (!per_stage) return;
+    out << "  per stage: games, play ticks, misses, clears, enemies shot down\n";
+    for (size_t i = 0; i < stages.size(); ++i) {
+        const Stats::PerStage& stage = s.stages[i];
+        out << "    " << stage.games << ", " << stage.play_ticks << ", " << stage.misses << ", "
+            << stage.clears << ", " << stage.shot_down << ": " << stages[i].name << '\n';
+    }
 }
 
 // Ways to break a world in play, each of which the checks must find.
@@ -371,14 +389,14 @@ int self_test(const Options& options) {
         session.sound.played.clear();
         session.music.sent.clear();
         if (!problem.empty()) {
-            std::cerr << "soak: self-test: the unbroken game fails at tick " << tick << ": "
+            std::cerr << "vorne_soak: self-test: the unbroken game fails at tick " << tick << ": "
                       << problem << '\n';
             return 1;
         }
         play_ticks = world.game_state == state_play ? play_ticks + 1 : 0;
     }
     if (play_ticks < 20 || world.player_pose == pose_dying) {
-        std::cerr << "soak: self-test: the game did not get into play\n";
+        std::cerr << "vorne_soak: self-test: the game did not get into play\n";
         return 1;
     }
     {
@@ -386,7 +404,7 @@ int self_test(const Options& options) {
         const auto unbroken = std::make_unique<World>(world);
         const std::string problem = copy.after_tick(*unbroken, {});
         if (!problem.empty()) {
-            std::cerr << "soak: self-test: an unchanged copy of the world fails: " << problem
+            std::cerr << "vorne_soak: self-test: an unchanged copy of the world fails: " << problem
                       << '\n';
             status = 1;
         }
@@ -398,14 +416,14 @@ int self_test(const Options& options) {
         b.apply(*broken);
         const std::string problem = copy.after_tick(*broken, {});
         if (problem.empty()) {
-            std::cerr << "soak: self-test: not found: " << b.what << '\n';
+            std::cerr << "vorne_soak: self-test: not found: " << b.what << '\n';
             status = 1;
         } else {
             ++found;
             std::cout << "  " << b.what << ": " << problem << '\n';
         }
     }
-    std::cout << "soak: self-test: " << found << " of " << std::size(breakages)
+    std::cout << "vorne_soak: self-test: " << found << " of " << std::size(breakages)
               << " breakages found\n";
     std::error_code ec;
     std::filesystem::remove_all(folder, ec);
@@ -419,14 +437,16 @@ int run(const Options& options) {
     if (stage_file.empty()) {
         const char* source = std::getenv("VORNE_SOURCE_DIR");
         if (!source) {
-            std::cerr << "soak: set VORNE_SOURCE_DIR to the repository or give --stages FILE\n";
+            std::cerr
+                << "vorne_soak: set VORNE_SOURCE_DIR to the repository or give --stages FILE\n";
             return 2;
         }
         stage_file = std::string(source) + "/assets/map.dat";
     }
     std::ifstream in(stage_file, std::ios::binary);
     if (!in) {
-        std::cerr << "soak: cannot read " << stage_file << ": " << std::strerror(errno) << '\n';
+        std::cerr << "vorne_soak: cannot read " << stage_file << ": " << std::strerror(errno)
+                  << '\n';
         return 2;
     }
     std::stringstream text;
@@ -435,14 +455,14 @@ int run(const Options& options) {
     auto bundled =
         split_stage_file(text.str(), std::filesystem::path(stage_file).filename(), error);
     if (!bundled) {
-        std::cerr << "soak: " << error << '\n';
+        std::cerr << "vorne_soak: " << error << '\n';
         return 2;
     }
     std::vector<SoakStage> stages = std::move(*bundled);
     for (SoakStage& s : generate_stages(options.seed, options.generated))
         stages.push_back(std::move(s));
     if (stages.empty()) {
-        std::cerr << "soak: no stage to play\n";
+        std::cerr << "vorne_soak: no stage to play\n";
         return 2;
     }
     std::vector<StageModel> models;
@@ -452,11 +472,11 @@ int run(const Options& options) {
     const std::string folder = make_temp_folder();
     for (size_t i = 0; i < stages.size(); ++i) {
         if (!write_file(stage_path(folder, i), one_stage_file(stages[i]))) {
-            std::cerr << "soak: cannot write " << stage_path(folder, i) << '\n';
+            std::cerr << "vorne_soak: cannot write " << stage_path(folder, i) << '\n';
             return 2;
         }
     }
-    std::cout << "soak: seed " << options.seed << ", " << options.ticks << " ticks, "
+    std::cout << "vorne_soak: seed " << options.seed << ", " << options.ticks << " ticks, "
               << stages.size() << " stages (" << stages.size() - options.generated << " from "
               << stage_file << ", " << options.generated << " generated) in " << folder << '\n';
 
@@ -464,7 +484,7 @@ int run(const Options& options) {
     RandomInput random(options.seed * 0x9E3779B97F4A7C15ull + 1);
     Checker checker;
     Stats stats;
-    stats.games_per_stage.assign(stages.size(), 0);
+    stats.stages.assign(stages.size(), {});
     std::unique_ptr<Session> session;
     size_t stage = 0;        // the stage the title opens next
     size_t game_stage = 0;   // the stage of the game being played
@@ -505,7 +525,11 @@ int run(const Options& options) {
         ++game_ticks;
         ++tick_in_game;
         const int32_t after = world.game_state;
-        if (before == state_play) ++stats.play_ticks;
+        Stats::PerStage& this_stage = stats.stages[game_stage];
+        if (before == state_play) {
+            ++stats.play_ticks;
+            ++this_stage.play_ticks;
+        }
 
         std::string problem = checker.after_tick(world, session->sound.played);
         if (problem.empty() && game.quit) problem = "the game quit, though Esc was never pressed";
@@ -516,7 +540,7 @@ int run(const Options& options) {
             const std::string dump = folder + "/failure-world.json";
             write_file(dump, dump_world(world) + "\n");
             std::cout.flush();
-            std::cerr << "soak: FAILED at tick " << tick << " (seed " << options.seed << ")\n"
+            std::cerr << "vorne_soak: FAILED at tick " << tick << " (seed " << options.seed << ")\n"
                       << "  stage: " << stages[game_stage].name << ", file "
                       << stage_path(folder, game_stage) << '\n'
                       << "  game " << game_number << " (session " << stats.sessions << "), tick "
@@ -532,30 +556,39 @@ int run(const Options& options) {
                           << r.input.stick_x << ' ' << r.input.stick_y << ' ' << r.input.buttons
                           << ';';
             }
-            std::cerr << "\n  again: soak --seed " << options.seed << " --ticks " << tick;
+            std::cerr << "\n  again: vorne_soak --seed " << options.seed << " --ticks " << tick;
             if (!options.stages.empty()) std::cerr << " --stages " << options.stages;
             std::cerr << " --generated " << options.generated << " --game-ticks "
                       << options.game_ticks << "\n  the stage:\n";
             for (const std::string& row : stages[game_stage].rows)
                 std::cerr << "    " << row << '\n';
-            print_summary(std::cerr, stats, stages, elapsed(), checker.one_axis_slot_ticks());
+            print_summary(std::cerr, stats, stages, elapsed(), checker.one_axis_slot_ticks(),
+                          options.per_stage);
             return 1;
         }
 
         for (int32_t s : session->sound.played)
             if (s >= 1 && s <= 7) ++stats.sounds[static_cast<size_t>(s)];
+        this_stage.shot_down +=
+            std::count(session->sound.played.begin(), session->sound.played.end(), 7);
         session->sound.played.clear();
         session->music.sent.clear();
 
         if (before == state_title && after == state_stage_intro) {
             ++stats.games;
             ++game_number;
-            ++stats.games_per_stage[stage];
+            ++stats.stages[stage].games;
             game_stage = stage;
             tick_in_game = 0;
         }
-        if (before == state_miss) ++stats.misses;
-        if (before == state_stage_clear) ++stats.clears;
+        if (before == state_miss) {
+            ++stats.misses;
+            ++this_stage.misses;
+        }
+        if (before == state_stage_clear) {
+            ++stats.clears;
+            ++this_stage.clears;
+        }
         if (before == state_stage_clear && after == state_ending) ++stats.endings;
         if (before == state_game_over && after == state_title) ++stats.game_overs;
         if (before == state_ending && after == state_title) ++stats.endings_left;
@@ -569,13 +602,14 @@ int run(const Options& options) {
         }
 
         if (options.progress > 0 && tick % options.progress == 0) {
-            std::cout << "soak: " << tick << " ticks, " << stats.games << " games, " << stats.misses
-                      << " misses, " << stats.clears << " clears, "
+            std::cout << "vorne_soak: " << tick << " ticks, " << stats.games << " games, "
+                      << stats.misses << " misses, " << stats.clears << " clears, "
                       << static_cast<int64_t>(elapsed()) << " s" << std::endl;
         }
     }
 
-    print_summary(std::cout, stats, stages, elapsed(), checker.one_axis_slot_ticks());
+    print_summary(std::cout, stats, stages, elapsed(), checker.one_axis_slot_ticks(),
+                  options.per_stage);
     if (!options.keep) {
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);

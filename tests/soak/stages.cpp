@@ -172,9 +172,9 @@ class Layout {
     }
 
     // Keeps every letter within what a stage may hold (the frame's walls
-    // stay), replaces ladders by empty cells when asked, and makes sure there
-    // is a player start.
-    void finish(Rng& rng) {
+    // stay), makes sure there is a player start and keeps enemies away from
+    // it.
+    void finish(Rng& rng, bool shooters_in_start_row) {
         for (char letter : std::string_view("abcdefghijklmn")) {
             int32_t extra = count(letter) - letter_capacity(letter);
             for (int32_t r = height_ - 2; r >= 1 && extra > 0; --r) {
@@ -188,6 +188,21 @@ class Layout {
         }
         if (count('b') == 0) {
             if (place(rng, 'b', 1) == 0) at(1, height_ - 2) = 'b';
+        }
+        // No enemy right beside the player's start (the last "b"), and
+        // unless asked for none of kind i in its row: a start that is lost
+        // in its first few ticks tells little.
+        for (int32_t r = height_ - 2; r >= 1; --r) {
+            for (int32_t c = width_ - 2; c >= 1; --c) {
+                if (at(c, r) != 'b') continue;
+                for (int32_t rr = std::max(1, r - 1); rr <= std::min(height_ - 2, r + 1); ++rr)
+                    for (int32_t cc = std::max(1, c - 6); cc <= std::min(width_ - 2, c + 6); ++cc)
+                        if (std::string_view("ghij").find(at(cc, rr)) != std::string_view::npos)
+                            at(cc, rr) = 'z';
+                for (int32_t cc = 1; !shooters_in_start_row && cc < width_ - 1; ++cc)
+                    if (at(cc, r) == 'i') at(cc, r) = 'z';
+                return;
+            }
         }
     }
 
@@ -345,7 +360,7 @@ Layout make_stage(Kind kind, Rng& rng, std::string& detail, char& focus) {
             // The player beside the power item on the bottom floor, with
             // enemies of every kind on the same floor: shots, hits and
             // kills. A kind-1 key opens the way through a lock block.
-            Layout s(uniform(rng, 12, 30), uniform(rng, 10, 14));
+            Layout s(uniform(rng, 16, 30), uniform(rng, 10, 14));
             const int32_t walk = s.height() - 2;
             for (int32_t c = 1; c < s.width() - 1; ++c)
                 s.at(c, s.height() - 4) = 'a';
@@ -355,12 +370,12 @@ Layout make_stage(Kind kind, Rng& rng, std::string& detail, char& focus) {
             s.at(column(2), walk) = 'e';
             s.at(column(3), walk) = 'k';
             std::vector<int32_t> rest;
-            for (int32_t i = 5; i < s.width() - 1; ++i)
+            for (int32_t i = 7; i < s.width() - 1; ++i)
                 rest.push_back(column(i));
             std::shuffle(rest.begin(), rest.end(), rng);
             size_t next = 0;
             s.at(rest[next++], walk) = 'f';
-            s.at(rest[next++], walk) = 'l';
+            if (chance(rng, 0.5)) s.at(rest[next++], walk) = 'l';
             for (int32_t coins = uniform(rng, 1, 3); coins > 0; --coins)
                 s.at(rest[next++], walk) = 'd';
             for (int32_t enemies = uniform(rng, 3, 6); enemies > 0 && next < rest.size(); --enemies)
@@ -417,7 +432,7 @@ std::vector<SoakStage> generate_stages(uint64_t seed, int32_t count) {
         std::string detail;
         char focus = 0;
         Layout layout = make_stage(kind, rng, detail, focus);
-        layout.finish(rng);
+        layout.finish(rng, kind == Kind::arena);
         if (focus) detail = std::to_string(layout.count(focus)) + " \"" + focus + "\"";
         SoakStage stage;
         stage.name = "generated " + std::to_string(index + 1) + " (" +
