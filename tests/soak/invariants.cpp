@@ -225,6 +225,7 @@ std::string Checker::after_tick(const World& w, const std::vector<int32_t>& soun
            w.score, " within a game");
 
     const bool built = now == state_play || now == state_miss || now == state_stage_clear;
+    expect(!built || model_, "play in state ", now, " with no stage started from the title");
     if (built && model_) {
         const bool build_event =
             now == state_play && (before == state_stage_intro || before == state_miss);
