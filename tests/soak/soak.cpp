@@ -18,7 +18,9 @@
 //   build/asan/tests/vorne_soak --ticks 1000000 --seed 1
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
