@@ -173,8 +173,8 @@ class Layout {
 
     // Keeps every letter within what a stage may hold (the frame's walls
     // stay), makes sure there is a player start and keeps enemies away from
-    // it.
-    void finish(Rng& rng, bool shooters_in_start_row) {
+    // it (but those of kind keep, which fill the stage on purpose).
+    void finish(Rng& rng, bool shooters_in_start_row, char keep) {
         for (char letter : std::string_view("abcdefghijklmn")) {
             int32_t extra = count(letter) - letter_capacity(letter);
             for (int32_t r = height_ - 2; r >= 1 && extra > 0; --r) {
@@ -197,9 +197,10 @@ class Layout {
                 if (at(c, r) != 'b') continue;
                 for (int32_t rr = std::max(1, r - 1); rr <= std::min(height_ - 2, r + 1); ++rr)
                     for (int32_t cc = std::max(1, c - 6); cc <= std::min(width_ - 2, c + 6); ++cc)
-                        if (std::string_view("ghij").find(at(cc, rr)) != std::string_view::npos)
+                        if (at(cc, rr) != keep &&
+                            std::string_view("ghij").find(at(cc, rr)) != std::string_view::npos)
                             at(cc, rr) = 'z';
-                for (int32_t cc = 1; !shooters_in_start_row && cc < width_ - 1; ++cc)
+                for (int32_t cc = 1; !shooters_in_start_row && keep != 'i' && cc < width_ - 1; ++cc)
                     if (at(cc, r) == 'i') at(cc, r) = 'z';
                 return;
             }
@@ -432,7 +433,7 @@ std::vector<SoakStage> generate_stages(uint64_t seed, int32_t count) {
         std::string detail;
         char focus = 0;
         Layout layout = make_stage(kind, rng, detail, focus);
-        layout.finish(rng, kind == Kind::arena);
+        layout.finish(rng, kind == Kind::arena, focus);
         if (focus) detail = std::to_string(layout.count(focus)) + " \"" + focus + "\"";
         SoakStage stage;
         stage.name = "generated " + std::to_string(index + 1) + " (" +
