@@ -5,6 +5,7 @@
 #include <random>
 #include <string_view>
 
+#include "game/world/builder.h"
 #include "game/world/world.h"
 #include "stagefile/count.h"
 #include "stagefile/reader.h"
@@ -60,26 +61,11 @@ bool chance(Rng& rng, double p) {
     return std::bernoulli_distribution(p)(rng);
 }
 
-// Most cells of a letter that one stage may hold (the game rejects more).
+// Most cells of a letter that one stage may hold (the game rejects more);
+// letters without a table have no limit but the grid.
 int32_t letter_capacity(char letter) {
-    switch (letter) {
-        case 'a':
-        case 'c':
-        case 'd':
-        case 'k':
-        case 'l':
-        case 'm':
-        case 'n':
-            return table_capacity;
-        case 'g':
-        case 'h':
-        case 'j':
-            return enemy_state_capacity;
-        case 'i':
-            return enemy_state_capacity - 1;  // each kind-i enemy uses the next state entry too
-        default:
-            return grid_capacity * grid_capacity;
-    }
+    const int32_t capacity = object_capacity(std::string_view(&letter, 1));
+    return capacity > 0 ? capacity : grid_capacity * grid_capacity;
 }
 
 bool is_support(char letter) {
