@@ -29,6 +29,15 @@ const std::string two_stages =
     "3\r\naaaaa\r\nabdfa\r\naaaaa\r\n"
     "3\r\naaaaaa\r\nafdzba\r\naaaaaa\r\n";
 
+// Z on the title, then the fifty ticks of the introduction: the first stage is in play.
+void play_first_stage(TestGame& t) {
+    t.input.set(0, 0, 1);
+    run_tick(t.game);
+    t.input.set(0, 0, 0);
+    for (int i = 0; i < 50; ++i)
+        run_tick(t.game);
+}
+
 int count(const std::vector<std::string>& v, const std::string& s) {
     return static_cast<int>(std::count(v.begin(), v.end(), s));
 }
@@ -107,11 +116,7 @@ TEST(StageIntro, LastsFiftyTicksThenBuildsAndStartsThePlayMusic) {
 TEST(EndPlay, MissRebuildsWithTakenItemsKeptAndTheLastLifeEndsTheGame) {
     StageFolder folder("miss", two_stages);
     TestGame t(folder.path);
-    t.input.set(0, 0, 1);
-    run_tick(t.game);
-    t.input.set(0, 0, 0);
-    for (int i = 0; i < 50; ++i)
-        run_tick(t.game);
+    play_first_stage(t);
     World& w = t.game.world;
     ASSERT_EQ(w.game_state, state_play);
     w.coin_taken[1] = 1;
@@ -165,11 +170,7 @@ TEST(GameOver, ClosesTheFileOncePlaysItsSoundOnceAndReturnsToTheTitle) {
 TEST(EndPlay, StageClearReadsTheNextStageAndTheFileEndBringsTheEnding) {
     StageFolder folder("clear", two_stages);
     TestGame t(folder.path);
-    t.input.set(0, 0, 1);
-    run_tick(t.game);
-    t.input.set(0, 0, 0);
-    for (int i = 0; i < 50; ++i)
-        run_tick(t.game);
+    play_first_stage(t);
     World& w = t.game.world;
     w.keys1_held = 2;
     w.keys2_held = 1;
