@@ -51,4 +51,44 @@ size_t count_characters(std::string_view text) {
     return count;
 }
 
+std::string readable_bytes(std::string_view bytes, size_t max_characters) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out;
+    size_t shown = 0;
+    while (!bytes.empty()) {
+        if (shown == max_characters) {
+            out += "...";
+            break;
+        }
+        const size_t length = character_length(bytes);
+        const auto lead = static_cast<uint8_t>(bytes[0]);
+        if (length > 1) {
+            // A valid multi-byte character; C1 controls (U+0080..U+009F) are escaped.
+            if (lead == 0xC2 && static_cast<uint8_t>(bytes[1]) < 0xA0) {
+                for (size_t i = 0; i < length; ++i) {
+                    const auto b = static_cast<uint8_t>(bytes[i]);
+                    out += {'\\', 'x', hex[b >> 4], hex[b & 15]};
+                }
+            } else {
+                out.append(bytes.substr(0, length));
+            }
+        } else if (lead == '\r') {
+            out += "\\r";
+        } else if (lead == '\n') {
+            out += "\\n";
+        } else if (lead == '\t') {
+            out += "\\t";
+        } else if (lead == '\\') {
+            out += "\\\\";
+        } else if (lead >= 0x20 && lead < 0x7F) {
+            out += static_cast<char>(lead);
+        } else {
+            out += {'\\', 'x', hex[lead >> 4], hex[lead & 15]};
+        }
+        bytes.remove_prefix(length);
+        ++shown;
+    }
+    return out;
+}
+
 }  // namespace vorne::stagefile

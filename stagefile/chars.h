@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -19,5 +20,12 @@ std::vector<std::string_view> split_characters(std::string_view text);
 
 // Number of characters of text (the length of split_characters).
 size_t count_characters(std::string_view text);
+
+// The bytes of a file as a person can read them in a message, without
+// quotes: printable UTF-8 characters as they are, CR, LF and tab as \r, \n and
+// \t, a backslash as \\, and every other byte (control bytes, invalid UTF-8)
+// as \xNN. At most max_characters characters of the text are shown; a text
+// cut there ends in "...".
+std::string readable_bytes(std::string_view bytes, size_t max_characters = 40);
 
 }  // namespace vorne::stagefile
