@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/file_saving.h"
 #include "editor/stage_model.h"
 
 namespace vorne::editor {
@@ -47,9 +48,5 @@ bool save_stage_alone(const StageModel& model, const std::string& path, std::str
 // needed. A last line without its line end gets one first, so the block
 // starts on a line of its own. A failed append leaves the file as it was.
 bool save_stage_appended(const StageModel& model, const std::string& path, std::string& error);
-
-// The file operations under the saves, for any contents.
-bool replace_file(const std::string& path, std::string_view contents, std::string& error);
-bool append_to_file(const std::string& path, std::string_view contents, std::string& error);
 
 }  // namespace vorne::editor
