@@ -13,6 +13,10 @@ struct Finding {
     int32_t stage = 0;  // position of the stage block in the file (1 = first); 0: the whole file
     int32_t line = 0;   // line of the file (1 = first); 0: none in particular
     std::string problem;
+    // The game refuses the file here: it shows this problem (as
+    // "FILE: stage N, line L: problem") and goes back to the title. Reading
+    // stops at the first such finding, so it is always the last one.
+    bool refusal = false;
 };
 
 struct CheckResult {
