@@ -1,74 +1,62 @@
 #include "editor/stage_files.h"
 
-#include <sys/stat.h>
-
-#include "stagefile/chars.h"
-#include "stagefile/reader.h"
+#include "stagefile/blocks.h"
 
 namespace vorne::editor {
 
 namespace {
 
-bool is_blank(char c) {
-    return c == ' ' || c == '\t' || c == '\n';
+// A message in the game's words: "PATH: stage 1, line L: problem".
+std::string refusal_message(const std::string& path, const stagefile::Refusal& refusal) {
+    if (refusal.line == 0) return path + ": " + refusal.problem;
+    return path + ": stage 1, line " + std::to_string(refusal.line) + ": " + refusal.problem;
 }
 
 }  // namespace
 
-int64_t parse_row_count(std::string_view line) {
-    while (!line.empty() && is_blank(line.front()))
-        line.remove_prefix(1);
-    while (!line.empty() && is_blank(line.back()))
-        line.remove_suffix(1);
-    bool negative = false;
-    if (!line.empty() && (line.front() == '+' || line.front() == '-')) {
-        negative = line.front() == '-';
-        line.remove_prefix(1);
-    }
-    if (line.empty()) return -1;
-    int64_t value = 0;
-    for (char c : line) {
-        if (c < '0' || c > '9') return -1;
-        // Anything past a few digits is far beyond any stage: stop counting.
-        if (value < 1000000) value = value * 10 + (c - '0');
-    }
-    if (negative && value != 0) return -1;
-    return value;
-}
-
 bool read_stage_file(const std::string& path, LoadedStage& stage, std::string& error) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-        error = path + ": is a folder, not a stage file";
-        return false;
-    }
     stagefile::Reader reader;
     if (!reader.open(path, &error)) return false;
+    return read_stage(reader, stage, error);
+}
 
-    std::string line;
-    if (!reader.read_line(line)) {
-        error = path + ": the file is empty; it should start with the number of rows";
+bool read_stage_text(const std::string& name, std::string text, LoadedStage& stage,
+                     std::string& error) {
+    stagefile::Reader reader;
+    reader.open_text(name, std::move(text));
+    return read_stage(reader, stage, error);
+}
+
+bool read_stage(stagefile::Reader& reader, LoadedStage& stage, std::string& error) {
+    const std::string& path = reader.path();
+    int32_t rows = 0;
+    if (auto refusal = stagefile::read_first_count(reader, rows)) {
+        error = refusal_message(path, *refusal);
         return false;
     }
-    const int64_t count = parse_row_count(line);
-    if (count < 0 || count > kMaxCells) {
-        error = path + ", line 1: the row count \"" + line + "\" is not a number from 0 to " +
+    // The count as the game reads it ("3a" is 3, a line without a number 0);
+    // the editor shows at most 20 rows.
+    const int32_t count_line = reader.lines_read();
+    if (rows > kMaxCells) {
+        error = path + ": stage 1, line " + std::to_string(count_line) + ": the stage has " +
+                std::to_string(rows) + " rows; the editor edits stages of at most " +
                 std::to_string(kMaxCells);
         return false;
     }
 
     LoadedStage loaded;
-    loaded.height = static_cast<int32_t>(count);
+    loaded.height = rows;
+    std::string line;
+    std::vector<std::string_view> characters;
     for (int32_t y = 1; y <= loaded.height; ++y) {
-        if (!reader.read_line(line)) {
-            error = path + ": the file ends after " + std::to_string(y - 1) + " of the " +
-                    std::to_string(loaded.height) + " rows its first line announces";
+        if (auto refusal = stagefile::read_row(reader, y, rows, line, characters)) {
+            error = refusal_message(path, *refusal);
             return false;
         }
-        const std::vector<std::string_view> characters = stagefile::split_characters(line);
         if (y == 1) {
             if (characters.size() > static_cast<size_t>(kMaxCells)) {
-                error = path + ", line 2: the first row is " + std::to_string(characters.size()) +
+                error = path + ": stage 1, line " + std::to_string(reader.lines_read()) +
+                        ": the first row is " + std::to_string(characters.size()) +
                         " cells wide; a stage has at most " + std::to_string(kMaxCells);
                 return false;
             }

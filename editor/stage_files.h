@@ -10,6 +10,7 @@
 
 #include "editor/file_saving.h"
 #include "editor/stage_model.h"
+#include "stagefile/reader.h"
 
 namespace vorne::editor {
 
@@ -22,14 +23,16 @@ struct LoadedStage {
     std::vector<std::vector<std::string>> cells;
 };
 
-// The row count of a count line: a decimal number with blanks, tabs or line
-// feeds around it. Returns -1 when the line holds anything else, and a value
-// past kMaxCells for any number too large to be a stage's row count.
-int64_t parse_row_count(std::string_view line);
-
-// Reads the first block of path. Accepts only a row count of 0..20 with that
-// many rows present and a first row of at most 20 cells.
+// Reads the first block of path by the game's reading rules (a file the game
+// refuses is refused with the game's message), then the editor's own limits:
+// a row count of at most 20 and a first row of at most 20 cells. Every
+// failure names the file and, where there is one, the line.
 bool read_stage_file(const std::string& path, LoadedStage& stage, std::string& error);
+// The same for the bytes of a file in memory; name stands for the file.
+bool read_stage_text(const std::string& name, std::string text, LoadedStage& stage,
+                     std::string& error);
+// The same for a reader already open.
+bool read_stage(stagefile::Reader& reader, LoadedStage& stage, std::string& error);
 
 // Puts a loaded stage into the model: the stage and framed sizes become the
 // loaded size and the loaded cells replace those of the loaded extent; cells

@@ -24,11 +24,14 @@ struct CheckResult {
     std::string error;     // why it could not be read, naming the file
     int32_t stages = 0;    // stage blocks found
     std::vector<Finding> findings;
+    int64_t unlisted = 0;  // findings past the first thousand, counted only
 
     bool clean() const { return readable && findings.empty(); }
 };
 
-// Reads the file at path as the game would and lists its findings.
+// Reads the file at path as the game would and lists its findings. Memory
+// stays small whatever the file holds: rows are summed up as they are read
+// and only the first thousand findings are listed.
 CheckResult check_stage_file(const std::string& path);
 
 // The same for the bytes of a file held in memory.

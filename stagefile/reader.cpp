@@ -1,34 +1,46 @@
 #include "stagefile/reader.h"
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <limits>
 
 namespace vorne::stagefile {
+namespace {
+
+constexpr size_t buffer_bytes = 64 * 1024;
+
+std::string too_large_problem() {
+    return "the file is larger than " + byte_size_text(max_file_bytes) +
+           ", the most a stage file may hold";
+}
+
+}  // namespace
+
+void Reader::reset_state(std::string path) {
+    path_ = std::move(path);
+    pos_ = 0;
+    end_ = 0;
+    eof_ = false;
+    bytes_taken_ = 0;
+    problem_.clear();
+    problem_line_ = 0;
+    lines_read_ = 0;
+    saw_lone_lf_ = false;
+}
 
 bool Reader::open(const std::string& path, std::string* error) {
     close();
-    errno = 0;
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) {
-        if (error) *error = path + ": " + (errno ? std::strerror(errno) : "cannot be opened");
+    std::string reason;
+    const int fd = open_input_file(path, max_file_bytes, reason);
+    if (fd < 0) {
+        if (error) *error = reason;
         return false;
     }
-    // A folder opens on Linux but cannot be read: refuse it here, by name.
-    struct stat info {};
-    if (fstat(fileno(file_), &info) == 0 && S_ISDIR(info.st_mode)) {
-        std::fclose(file_);
-        file_ = nullptr;
-        if (error) *error = path + ": is a folder, not a file";
-        return false;
-    }
-    path_ = path;
-    lines_read_ = 0;
-    saw_lone_lf_ = false;
-    truncated_ = false;
-    failed_ = false;
+    fd_ = fd;
+    buffer_.resize(buffer_bytes);
+    data_ = buffer_.data();
+    reset_state(path);
     return true;
 }
 
@@ -36,70 +48,94 @@ void Reader::open_text(std::string name, std::string text) {
     close();
     text_open_ = true;
     text_ = std::move(text);
-    text_pos_ = 0;
-    path_ = std::move(name);
-    lines_read_ = 0;
-    saw_lone_lf_ = false;
-    truncated_ = false;
-    failed_ = false;
+    data_ = text_.data();
+    reset_state(std::move(name));
+    end_ = text_.size();
+    eof_ = true;
+    if (text_.size() > max_file_bytes) fail(too_large_problem());
 }
 
 void Reader::close() {
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
     text_open_ = false;
     text_.clear();
-    text_pos_ = 0;
+    text_.shrink_to_fit();
+    buffer_.clear();
+    buffer_.shrink_to_fit();
+    data_ = nullptr;
+    pos_ = 0;
+    end_ = 0;
 }
 
-int Reader::get() {
-    if (text_open_) {
-        if (text_pos_ >= text_.size()) return EOF;
-        return static_cast<unsigned char>(text_[text_pos_++]);
-    }
-    if (!file_) return EOF;
-    int c = std::fgetc(file_);
-    if (c == EOF && std::ferror(file_)) failed_ = true;
-    return c;
+void Reader::fail(std::string problem) {
+    if (!problem_.empty()) return;
+    problem_ = std::move(problem);
+    problem_line_ = lines_read_ + 1;
 }
 
-void Reader::unget(int c) {
-    if (c == EOF) return;
-    if (text_open_) {
-        --text_pos_;
-    } else if (file_) {
-        std::ungetc(c, file_);
+bool Reader::fill() {
+    if (!problem_.empty()) return false;
+    if (pos_ < end_) return true;
+    if (eof_ || fd_ < 0) return false;
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            fail(std::string("the file could not be read: ") + std::strerror(errno));
+            return false;
+        }
+        if (got == 0) {
+            eof_ = true;
+            return false;
+        }
+        bytes_taken_ += static_cast<uint64_t>(got);
+        if (bytes_taken_ > max_file_bytes) {
+            fail(too_large_problem());
+            return false;
+        }
+        pos_ = 0;
+        end_ = static_cast<size_t>(got);
+        return true;
     }
 }
 
 bool Reader::at_end() {
-    int c = get();
-    if (c == EOF) return true;
-    unget(c);
-    return false;
+    return !fill();
 }
 
 bool Reader::read_line(std::string& line) {
-    return read_line(line, std::numeric_limits<size_t>::max());
-}
-
-bool Reader::read_line(std::string& line, size_t max_bytes) {
     line.clear();
-    truncated_ = false;
-    if (at_end()) return false;
+    if (!fill()) return false;
     for (;;) {
-        int c = get();
-        if (c == EOF) break;
-        if (c == '\r') {
-            int next = get();
-            if (next != '\n') unget(next);
-            break;
+        if (!fill()) {
+            if (failed()) {
+                line.clear();
+                return false;
+            }
+            break;  // the last line ends at the end of the file
         }
-        if (c == '\n') saw_lone_lf_ = true;
-        if (line.size() < max_bytes) {
-            line.push_back(static_cast<char>(c));
-        } else {
-            truncated_ = true;
+        const char* start = data_ + pos_;
+        const size_t available = end_ - pos_;
+        const auto* cr = static_cast<const char*>(std::memchr(start, '\r', available));
+        const size_t piece = cr ? static_cast<size_t>(cr - start) : available;
+        if (!saw_lone_lf_ && std::memchr(start, '\n', piece)) saw_lone_lf_ = true;
+        if (line.size() + piece > max_line_bytes) {
+            line.clear();
+            fail("the line is longer than " + byte_size_text(max_line_bytes) +
+                 ", the most a line of a stage file may hold");
+            return false;
+        }
+        line.append(start, piece);
+        pos_ += piece;
+        if (cr) {
+            ++pos_;
+            if (fill() && data_[pos_] == '\n') ++pos_;
+            if (failed()) {
+                line.clear();
+                return false;
+            }
+            break;
         }
     }
     ++lines_read_;
@@ -107,47 +143,57 @@ bool Reader::read_line(std::string& line, size_t max_bytes) {
 }
 
 bool Reader::skip_byte_order_mark() {
-    static constexpr unsigned char mark[] = {0xEF, 0xBB, 0xBF};
-    if (text_open_) {
-        if (text_.compare(text_pos_, 3, reinterpret_cast<const char*>(mark), 3) != 0) return false;
-        text_pos_ += 3;
+    static constexpr char mark[] = {'\xEF', '\xBB', '\xBF'};
+    // The mark can only be at the very start, where the buffer holds the
+    // file's first bytes (or all of it, when it is shorter).
+    if (!fill()) return false;
+    if (fd_ >= 0 && end_ - pos_ < 3 && !eof_) {
+        // A read may return fewer bytes than asked; take the rest of the mark.
+        while (end_ < 3) {
+            const ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            bytes_taken_ += static_cast<uint64_t>(got);
+            end_ += static_cast<size_t>(got);
+        }
+    }
+    if (end_ - pos_ >= 3 && std::memcmp(data_ + pos_, mark, 3) == 0) {
+        pos_ += 3;
         return true;
     }
-    if (!file_) return false;
-    long start = std::ftell(file_);
-    if (start < 0) return false;
-    unsigned char bytes[3] = {};
-    size_t got = std::fread(bytes, 1, 3, file_);
-    if (got == 3 && bytes[0] == mark[0] && bytes[1] == mark[1] && bytes[2] == mark[2]) return true;
-    std::clearerr(file_);
-    std::fseek(file_, start, SEEK_SET);
     return false;
 }
 
 bool Reader::scan_line_ends(bool& has_carriage_return, bool& has_line_feed) {
     has_carriage_return = false;
     has_line_feed = false;
-    if (text_open_) {
-        has_carriage_return = text_.find('\r', text_pos_) != std::string::npos;
-        has_line_feed = text_.find('\n', text_pos_) != std::string::npos;
-        return true;
-    }
-    if (!file_) return false;
-    long start = std::ftell(file_);
-    if (start < 0) return false;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file_)) > 0) {
-        for (size_t i = 0; i < got; ++i) {
-            if (buffer[i] == '\r') has_carriage_return = true;
-            if (buffer[i] == '\n') has_line_feed = true;
+    if (failed()) return false;
+    const auto look = [&](const char* bytes, size_t size) {
+        if (!has_carriage_return && std::memchr(bytes, '\r', size)) has_carriage_return = true;
+        if (!has_line_feed && std::memchr(bytes, '\n', size)) has_line_feed = true;
+        return has_carriage_return && has_line_feed;
+    };
+    if (look(data_ + pos_, end_ - pos_) || text_open_ || fd_ < 0 || eof_) return true;
+    // The rest of the file, read beside the reading position.
+    off_t offset = static_cast<off_t>(bytes_taken_);
+    uint64_t taken = bytes_taken_;
+    std::vector<char> chunk(buffer_bytes);
+    for (;;) {
+        const ssize_t got = ::pread(fd_, chunk.data(), chunk.size(), offset);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            fail(std::string("the file could not be read: ") + std::strerror(errno));
+            return false;
         }
-        if (has_carriage_return && has_line_feed) break;
+        if (got == 0) return true;
+        taken += static_cast<uint64_t>(got);
+        if (taken > max_file_bytes) {
+            fail(too_large_problem());
+            return false;
+        }
+        offset += got;
+        if (look(chunk.data(), static_cast<size_t>(got))) return true;
     }
-    bool ok = !std::ferror(file_);
-    std::clearerr(file_);
-    if (std::fseek(file_, start, SEEK_SET) != 0) return false;
-    return ok;
 }
 
 }  // namespace vorne::stagefile

@@ -4,14 +4,16 @@
 #include <string>
 
 #include "game/world/scroll.h"
-#include "stagefile/chars.h"
+#include "stagefile/blocks.h"
+#include "stagefile/letters.h"
 
 namespace vorne {
 namespace {
 
-// Most bytes a row of 400 characters can take (4 bytes each), plus one so a
-// longer row is known to be too long.
-constexpr size_t row_byte_limit = static_cast<size_t>(grid_capacity) * 4 + 1;
+// The stage file's limits and the tables' capacities are one and the same.
+static_assert(stagefile::max_rows == grid_capacity && stagefile::max_row_cells == grid_capacity);
+static_assert(table_capacity == 400 && enemy_state_capacity == 400,
+              "stagefile/letters.cpp holds the capacities of the tables");
 
 Rect cell_rect(int32_t c, int32_t r) {
     const int32_t left = c * cell_size;
@@ -31,61 +33,11 @@ int32_t free_index(int32_t counter, int32_t capacity) {
 }  // namespace
 
 int32_t object_capacity(std::string_view letter) {
-    switch (letter_of(letter)) {
-        case 'a':
-        case 'c':
-        case 'd':
-        case 'k':
-        case 'l':
-        case 'm':
-        case 'n':
-            return table_capacity;
-        case 'g':
-        case 'h':
-        case 'j':
-            return enemy_state_capacity;
-        case 'i':
-            // Each kind-i enemy clears the shot flag of the state entry after
-            // its own, which must exist too.
-            return enemy_state_capacity - 1;
-        default:
-            return 0;
-    }
+    return stagefile::letter_capacity(letter);
 }
 
 std::string_view object_name(std::string_view letter) {
-    switch (letter_of(letter)) {
-        case 'a':
-            return "walls";
-        case 'b':
-            return "player starts";
-        case 'c':
-            return "ladders";
-        case 'd':
-            return "coins";
-        case 'e':
-            return "power items";
-        case 'f':
-            return "doors";
-        case 'g':
-            return "enemies of kind g";
-        case 'h':
-            return "enemies of kind h";
-        case 'i':
-            return "enemies of kind i";
-        case 'j':
-            return "enemies of kind j";
-        case 'k':
-            return "keys of kind 1";
-        case 'l':
-            return "lock blocks of kind 1";
-        case 'm':
-            return "keys of kind 2";
-        case 'n':
-            return "lock blocks of kind 2";
-        default:
-            return "empty cells";
-    }
+    return stagefile::letter_name(letter);
 }
 
 bool place_object(World& w, std::string_view letter, int32_t c, int32_t r, bool restore) {
@@ -175,35 +127,17 @@ std::optional<StageError> build_stage(World& w, stagefile::Reader& reader) {
     }
 
     std::string line;
+    std::vector<std::string_view> cells;
     for (int32_t r = 1; r <= w.stage_rows; ++r) {
-        if (!reader.read_line(line, row_byte_limit)) {
-            if (reader.read_failed()) return error(0, "the file could not be read to its end");
-            std::string problem = "the file ends after " + std::to_string(r - 1) +
-                                  " of the stage's " + std::to_string(w.stage_rows) + " rows";
-            if (reader.saw_lone_line_feed()) {
-                problem +=
-                    " (its lines end in LF alone, as a file saved on Linux; stage files "
-                    "need CR LF line ends)";
-            }
-            return error(reader.lines_read(), std::move(problem));
-        }
-        const std::vector<std::string_view> cells = stagefile::split_characters(line);
-        if (reader.line_truncated() || cells.size() > static_cast<size_t>(grid_capacity)) {
-            std::string size =
-                reader.line_truncated() ? "more than 400" : std::to_string(cells.size());
-            return error(reader.lines_read(),
-                         "row " + std::to_string(r) + " has " + size + " characters (at most 400)");
+        if (auto refusal = stagefile::read_row(reader, r, w.stage_rows, line, cells)) {
+            return error(refusal->line, std::move(refusal->problem));
         }
         w.row_length = static_cast<int32_t>(cells.size());
         for (int32_t c = 1; c <= w.row_length; ++c) {
             const std::string_view letter = cells[c - 1];
             w.stage_grid[c][r].set(letter);
             if (!place_object(w, letter, c, r, false)) {
-                return error(reader.lines_read(),
-                             "more than " + std::to_string(object_capacity(letter)) + " " +
-                                 std::string(object_name(letter)) + " (\"" + std::string(letter) +
-                                 "\"), found in row " + std::to_string(r) + ", column " +
-                                 std::to_string(c));
+                return error(reader.lines_read(), stagefile::capacity_problem(letter, r, c));
             }
         }
     }

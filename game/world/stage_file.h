@@ -20,9 +20,6 @@
 
 namespace vorne {
 
-// Longest count line read (longer ones are rejected: no count needs it).
-inline constexpr size_t count_line_byte_limit = 4096;
-
 // The stage file the title opens on button 1: map.dat in the program's folder.
 std::string default_stage_file_path(const std::string& program_folder);
 
@@ -30,8 +27,10 @@ std::string default_stage_file_path(const std::string& program_folder);
 // stage_file_open to 1 (opened or tried) and reads the first count line into
 // stage_rows (start_stage_file). Used for map.dat on button 1 and for the
 // file chosen in the dialog on button 2 (mapload's file side). Returns the
-// problem when the file cannot be opened, is empty, has lines that end in LF
-// alone, or its first count line is negative, above 400 or absurdly long. It
+// problem when the file cannot be opened (a FIFO or a device is refused at
+// once) or the reading rules of stagefile/blocks.h refuse it (empty, lines
+// that end in LF alone, a count line outside 0..400, a line or a file too
+// long). It
 // does not change game_state: on success the caller goes to the stage
 // introduction.
 std::optional<StageError> open_stage_file(World& world, stagefile::Reader& reader,

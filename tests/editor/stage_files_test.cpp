@@ -179,13 +179,16 @@ TEST_F(StageFiles, RejectedFilesChangeNothingAndSayWhy) {
         std::string bytes;
         const char* reason;
     } cases[] = {
-        {"rows21.dat", rows21, "not a number from 0 to 20"},
-        {"wide.dat", "2\r\naaaaaaaaaaaaaaaaaaaaa\r\naaa\r\n", "21 cells wide"},
-        {"words.dat", "ten\r\naaa\r\n", "not a number"},
-        {"negative.dat", "-1\r\n", "not a number"},
-        {"half.dat", "3a\r\naaa\r\naaa\r\naaa\r\n", "not a number"},
-        {"short.dat", "4\r\naaa\r\naaa\r\n", "ends after 2 of the 4 rows"},
+        {"rows21.dat", rows21,
+         "stage 1, line 1: the stage has 21 rows; the editor edits stages "
+         "of at most 20"},
+        {"wide.dat", "2\r\naaaaaaaaaaaaaaaaaaaaa\r\naaa\r\n",
+         "line 2: the first row is 21 cells wide"},
+        // Refused as the game refuses them, in the game's words.
+        {"negative.dat", "-1\r\n", "stage 1, line 1: the row count -1 is negative"},
+        {"short.dat", "4\r\naaa\r\naaa\r\n", "line 3: the file ends after 2 of the stage's 4 rows"},
         {"empty.dat", "", "empty"},
+        {"linux.dat", "2\naaa\naaa\n", "LF alone"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -224,12 +227,11 @@ TEST_F(StageFiles, AcceptsTheEdgesOfTheRanges) {
     ASSERT_TRUE(load_stage(model, path("none.dat"), error)) << error;
     EXPECT_EQ(model.stage_width, 0);
     EXPECT_EQ(model.stage_height, 0);
-
-    EXPECT_EQ(parse_row_count(" \t12 \n"), 12);
-    EXPECT_EQ(parse_row_count("+3"), 3);
-    EXPECT_GT(parse_row_count("123456789012345678901234567890"), kMaxCells);
-    EXPECT_EQ(parse_row_count(""), -1);
-    EXPECT_EQ(parse_row_count("1 2"), -1);
+    // The count as the game reads it, after a byte order mark as the game skips it.
+    write(path("bom.dat"), "\xEF\xBB\xBF 3a\r\naaa\r\naba\r\naaa\r\n");
+    ASSERT_TRUE(load_stage(model, path("bom.dat"), error)) << error;
+    EXPECT_EQ(model.stage_height, 3);
+    EXPECT_EQ(model.cell(2, 2), "b");
 }
 
 TEST_F(StageFiles, AFailedSaveAloneLeavesTheOldFileWhole) {

@@ -51,20 +51,23 @@ TEST(CheckStage, WhatMakesAStageUnwinnableOrOdd) {
              {{"aaaaaa", "abzdfa", "aaaaza"}, "not framed"},
              {{"aaaaaa", "abzdfaa", "aaaaaa"}, "unequal length"},
              {{std::string(201, 'a'), "ab" + std::string(196, 'z') + "dfa", std::string(201, 'a')},
-              "404 walls"},
+              "more than 400 walls (\"a\"), found in row 3, column 198"},
              {{std::string(402, 'a'), "abdf" + std::string(397, 'i') + "a", std::string(402, 'a')},
-              "more than 400"},
+              "row 1 has 402 characters (at most 400)"},
          }) {
         CheckResult r = check_stage_bytes(block(c.rows));
         EXPECT_TRUE(has(r, 1, c.words)) << c.words << ": " << ::testing::PrintToString(problems(r));
     }
     // Kind i is full at 399.
-    std::string i399 = "ab" + std::string(399, 'i') + "dfa";
-    std::string wall(i399.size(), 'a');
-    EXPECT_FALSE(has(check_stage_bytes(block({wall, i399, wall})), 1, "enemies of kind i"));
-    std::string i400 = "ab" + std::string(400, 'i') + "dfa";
-    std::string wall2(i400.size(), 'a');
-    EXPECT_TRUE(has(check_stage_bytes(block({wall2, i400, wall2})), 1, "400 enemies of kind i"));
+    const std::string wall(205, 'a');
+    const std::string i200 = "ab" + std::string(200, 'i') + "dfa";
+    const auto i_rows = [&](int32_t more) {
+        return block(
+            {wall, i200, "a" + std::string(more, 'i') + std::string(203 - more, 'z') + "a", wall});
+    };
+    EXPECT_FALSE(has(check_stage_bytes(i_rows(199)), 1, "enemies of kind i"));
+    EXPECT_TRUE(has(check_stage_bytes(i_rows(200)), 1,
+                    "more than 399 enemies of kind i (\"i\"), found in row 3, column 201"));
 }
 
 TEST(CheckStage, FileShapes) {
@@ -83,8 +86,8 @@ TEST(CheckStage, FileShapes) {
     EXPECT_EQ(trailing.stages, 2);
     EXPECT_TRUE(has(trailing, 2, "0 rows"));
     // A count the game refuses.
-    EXPECT_TRUE(has(check_stage_bytes("401\r\n"), 1, "outside 0..400"));
-    EXPECT_TRUE(has(check_stage_bytes("-2\r\n"), 1, "outside 0..400"));
+    EXPECT_TRUE(has(check_stage_bytes("401\r\n"), 1, "the row count 401 is more than 400"));
+    EXPECT_TRUE(has(check_stage_bytes("-2\r\n"), 1, "the row count -2 is negative"));
     EXPECT_TRUE(has(check_stage_bytes(""), 0, "empty"));
     // A byte order mark is skipped as the game skips it.
     EXPECT_TRUE(check_stage_bytes("\xEF\xBB\xBF" + block(good)).clean());

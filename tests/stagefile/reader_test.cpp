@@ -45,16 +45,21 @@ TEST(Reader, EmptyLinesAreLinesAndCrCrLfIsTwoLines) {
     EXPECT_TRUE(reader.at_end());
 }
 
-TEST(Reader, LongLinesCanBeCutWithoutLosingTheLinesAfterThem) {
+TEST(Reader, ALineLongerThanTheLimitStopsReadingThere) {
     Reader reader;
-    reader.open_text("t.dat", "abcdef\r\ngh\r\n");
+    reader.open_text("t.dat", "1\r\n" + std::string(max_line_bytes, 'a') + "\r\n" +
+                                  std::string(max_line_bytes + 1, 'b') + "\r\nc\r\n");
     std::string line;
-    ASSERT_TRUE(reader.read_line(line, 4));
-    EXPECT_EQ(line, "abcd");
-    EXPECT_TRUE(reader.line_truncated());
-    ASSERT_TRUE(reader.read_line(line, 4));
-    EXPECT_EQ(line, "gh");
-    EXPECT_FALSE(reader.line_truncated());
+    ASSERT_TRUE(reader.read_line(line));
+    ASSERT_TRUE(reader.read_line(line));
+    EXPECT_EQ(line.size(), max_line_bytes);
+    EXPECT_FALSE(reader.read_line(line));
+    EXPECT_TRUE(line.empty());
+    EXPECT_EQ(reader.problem_line(), 3);
+    EXPECT_NE(reader.problem().find("64 KiB"), std::string::npos) << reader.problem();
+    // Nothing more is read after a problem.
+    EXPECT_TRUE(reader.at_end());
+    EXPECT_FALSE(reader.read_line(line));
 }
 
 TEST(Reader, FilesOnDiskReadTheSameAndScanTheirLineEnds) {
@@ -73,7 +78,7 @@ TEST(Reader, FilesOnDiskReadTheSameAndScanTheirLineEnds) {
     EXPECT_TRUE(lf);
     // The scan goes back to where reading was.
     EXPECT_EQ(all_lines(reader), (Lines{"1\naa\nbb\n"}));
-    EXPECT_FALSE(reader.read_failed());
+    EXPECT_FALSE(reader.failed());
     reader.close();
     std::filesystem::remove(path);
 }
