@@ -19,7 +19,7 @@ std::optional<Refusal> read_count(Reader& reader, int32_t& rows) {
         return Refusal{reader.lines_read() + 1,
                        "the file ends where the stage's row count should be"};
     }
-    const int64_t count = lenient_count(line);
+    const int64_t count = line.empty() ? 0 : lenient_count(line);
     if (count < 0) {
         return Refusal{reader.lines_read(),
                        "the row count " + std::to_string(count) + " is negative"};

@@ -114,11 +114,12 @@ void check_stages(Reader& reader, CheckResult& result) {
     std::string line;
     std::vector<std::string_view> cells;
     std::vector<RowSummary> summaries;
+    std::array<int32_t, 128> counts{};
     while (!refusal) {
         result.stages = stage;
         const int32_t count_line = reader.lines_read();
         summaries.clear();
-        std::array<int32_t, 128> counts{};
+        if (rows > 0) counts.fill(0);
         for (int32_t r = 1; r <= rows && !refusal; ++r) {
             refusal = read_row(reader, r, rows, line, cells);
             if (refusal) break;

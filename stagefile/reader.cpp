@@ -69,15 +69,14 @@ void Reader::close() {
 }
 
 void Reader::fail(std::string problem) {
+    pos_ = end_;  // nothing more is read
     if (!problem_.empty()) return;
     problem_ = std::move(problem);
     problem_line_ = lines_read_ + 1;
 }
 
-bool Reader::fill() {
-    if (!problem_.empty()) return false;
-    if (pos_ < end_) return true;
-    if (eof_ || fd_ < 0) return false;
+bool Reader::refill() {
+    if (!problem_.empty() || eof_ || fd_ < 0) return false;
     for (;;) {
         const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
         if (got < 0) {

@@ -73,8 +73,9 @@ class Reader {
 
   private:
     // Makes at least one unread byte available; false at the end or on a
-    // problem.
-    bool fill();
+    // problem (which leaves nothing unread).
+    bool fill() { return pos_ < end_ || refill(); }
+    bool refill();
     void fail(std::string problem);
     void reset_state(std::string path);
 

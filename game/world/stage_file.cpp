@@ -28,10 +28,10 @@ std::optional<StageError> open_stage_file(World& world, stagefile::Reader& reade
     std::string reason;
     if (!reader.open(path, &reason)) {
         world.stage_file_open = 1;
-        // The reader's message starts with the path; keep only the reason.
+        // The reader's message starts with the path; keep only the reason,
+        // so that the message reads as the check's and the editor's.
         const std::string prefix = path + ": ";
         if (reason.compare(0, prefix.size(), prefix) == 0) reason.erase(0, prefix.size());
-        if (reason.rfind("is ", 0) != 0) reason = "cannot be opened (" + reason + ")";
         return StageError{path, 0, 0, reason};
     }
     return start_stage_file(world, reader);

@@ -170,7 +170,7 @@ TEST_F(StageFile, CancelledDialogLeavesTheTitleWithTheFileTried) {
 }
 
 TEST_F(StageFile, RejectsFilesThatCannotBeRead) {
-    expect_rejected_path((folder / "missing.dat").string(), "cannot be opened");
+    expect_rejected_path((folder / "missing.dat").string(), "No such file or directory");
     expect_rejected_path(folder.string(), "folder");
     expect_rejected("", 0, "empty");
 }
