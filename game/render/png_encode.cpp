@@ -99,10 +99,16 @@ bool write_png(const std::string& path, int width, int height, const std::vector
         if (error) *error = path + ": " + std::strerror(errno);
         return false;
     }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok && error) *error = path + ": write failed";
-    return ok;
+    // The first failure's reason is kept; the close writes what stdio still
+    // holds, so it is checked as well.
+    int failed = 0;
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fflush(f) != 0)
+        failed = errno != 0 ? errno : EIO;
+    errno = 0;
+    if (std::fclose(f) != 0 && failed == 0) failed = errno != 0 ? errno : EIO;
+    if (failed != 0 && error) *error = path + ": " + std::strerror(failed);
+    return failed == 0;
 }
 
 }  // namespace vorne

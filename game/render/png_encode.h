@@ -12,7 +12,8 @@ namespace vorne {
 // Pixels are 0xAARRGGBB, row-major, width * height entries.
 std::vector<uint8_t> encode_png(int width, int height, const std::vector<uint32_t>& argb);
 
-// Writes the PNG to path; returns false (and fills error) when the file cannot be written.
+// Writes the PNG to path; returns false (and fills error with "PATH: reason")
+// when the file cannot be written or closed.
 bool write_png(const std::string& path, int width, int height, const std::vector<uint32_t>& argb,
                std::string* error = nullptr);
 

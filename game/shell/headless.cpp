@@ -1,12 +1,15 @@
 #include "game/shell/headless.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <string_view>
 
 #include "game/render/png_encode.h"
 #include "game/shell/game.h"
@@ -248,15 +251,158 @@ std::string dump_world(const World& w) {
 
 namespace {
 
+std::string path_error(const std::string& path, int error_number) {
+    return path + ": " + std::strerror(error_number);
+}
+
+// A file written with write(2), so that every failure is seen with its reason,
+// the last buffered bytes and the close included.
+class OutputFile {
+  public:
+    OutputFile() = default;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    ~OutputFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    bool open(const std::string& path, std::string& error) {
+        path_ = path;
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd_ < 0) error = path_error(path, errno);
+        return fd_ >= 0;
+    }
+    bool is_open() const { return fd_ >= 0; }
+
+    // Buffers text, writing it out in blocks.
+    bool write(std::string_view text, std::string& error) {
+        buffer_.append(text);
+        return buffer_.size() < block_bytes || flush(error);
+    }
+
+    bool close(std::string& error) {
+        bool ok = flush(error);
+        if (::close(fd_) != 0 && ok) {
+            error = path_error(path_, errno);
+            ok = false;
+        }
+        fd_ = -1;
+        return ok;
+    }
+
+  private:
+    static constexpr size_t block_bytes = 8192;
+
+    bool flush(std::string& error) {
+        std::string_view rest = buffer_;
+        while (!rest.empty()) {
+            const ssize_t n = ::write(fd_, rest.data(), rest.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                error = path_error(path_, n < 0 ? errno : EIO);
+                buffer_.clear();
+                return false;
+            }
+            rest.remove_prefix(static_cast<size_t>(n));
+        }
+        buffer_.clear();
+        return true;
+    }
+
+    std::string path_;
+    int fd_ = -1;
+    std::string buffer_;
+};
+
 bool write_text_file(const std::string& path, const std::string& text, std::string& error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) out << text;
-    if (out) out.flush();
-    if (!out) {
-        error = path + ": " + std::strerror(errno);
+    OutputFile out;
+    return out.open(path, error) && out.write(text, error) && out.close(error);
+}
+
+// Whether a file can be written at path later, without creating it now: the
+// path names no folder, an existing file is writable, and a new one's folder
+// exists and takes new files.
+bool can_write_later(const std::string& path, std::string& error) {
+    if (path.back() == '/') {
+        error = path + ": names a folder, not a file";
+        return false;
+    }
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            error = path + ": is a folder, not a file";
+            return false;
+        }
+        if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+            error = path_error(path, errno);
+            return false;
+        }
+        return true;
+    }
+    if (errno != ENOENT) {
+        error = path_error(path, errno);
+        return false;
+    }
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
+    if (::stat(folder.c_str(), &info) != 0) {
+        error = path + ": the folder " + folder + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        error = path + ": " + folder + " is not a folder";
+        return false;
+    }
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        error = path + ": cannot make a file in " + folder + ": " + std::strerror(errno);
         return false;
     }
     return true;
+}
+
+// The files written at a tick: start-up refuses what cannot be written and a
+// tick past the end of the run; returns the exit status 2, or 0 when all is well.
+int check_tick_files(const Options& options) {
+    for (const auto* files : {&options.dumps, &options.screenshots}) {
+        for (const TickFile& f : *files) {
+            std::string error;
+            if (options.ticks && f.tick > *options.ticks) {
+                error = f.path + ": tick " + std::to_string(f.tick) +
+                        " comes after the last (--ticks " + std::to_string(*options.ticks) + ")";
+            } else {
+                can_write_later(f.path, error);
+            }
+            if (!error.empty()) {
+                std::cerr << "vorne1.0: " << error << '\n';
+                return 2;
+            }
+        }
+    }
+    return 0;
+}
+
+// The first file whose tick never came (the game quit before it), as an error.
+std::string first_unreached(const Options& options, int64_t last_tick) {
+    const TickFile* first = nullptr;
+    size_t more = 0;
+    for (const auto* files : {&options.dumps, &options.screenshots}) {
+        for (const TickFile& f : *files) {
+            if (f.tick <= last_tick) continue;
+            if (!first || f.tick < first->tick) {
+                if (first) ++more;
+                first = &f;
+            } else {
+                ++more;
+            }
+        }
+    }
+    if (!first) return {};
+    std::string error = first->path + ": not written: the game quit at tick " +
+                        std::to_string(last_tick) + ", before tick " + std::to_string(first->tick);
+    if (more > 0) error += " (and " + std::to_string(more) + " more not written)";
+    return error;
 }
 
 }  // namespace
@@ -281,11 +427,13 @@ int run_headless(const Options& options, const std::string& program_folder,
         steps = std::move(*read);
     }
 
-    std::ofstream trace;
+    // Every output is known to be writable before the trace is emptied.
+    if (int status = check_tick_files(options); status != 0) return status;
+    OutputFile trace;
     if (!options.trace.empty()) {
-        trace.open(options.trace, std::ios::binary | std::ios::trunc);
-        if (!trace) {
-            std::cerr << "vorne1.0: " << options.trace << ": " << std::strerror(errno) << '\n';
+        std::string error;
+        if (!trace.open(options.trace, error)) {
+            std::cerr << "vorne1.0: " << error << '\n';
             return 2;
         }
     }
@@ -306,9 +454,14 @@ int run_headless(const Options& options, const std::string& program_folder,
 
     start_game(game);
 
+    // The first failure is the one reported; the trace is closed whatever
+    // happened, so that what was written of it is kept.
+    std::string failure;
     size_t step_index = 0;
     int64_t step_used = 0;
-    for (int64_t tick = 1; !options.ticks || tick <= *options.ticks; ++tick) {
+    int64_t tick = 0;
+    while (!options.ticks || tick < *options.ticks) {
+        ++tick;
         if (step_index < steps.size()) {
             const InputStep& s = steps[step_index];
             input.set(s.stick_x, s.stick_y, s.buttons);
@@ -323,34 +476,30 @@ int run_headless(const Options& options, const std::string& program_folder,
         service_timers(game);
         run_tick(game);
 
-        if (trace.is_open()) {
-            trace << trace_line(tick, game, sound.played, music.sent, window.caption()) << '\n';
-            if (!trace) {
-                std::cerr << "vorne1.0: " << options.trace << ": write failed\n";
-                return 1;
-            }
-        }
+        if (trace.is_open())
+            trace.write(trace_line(tick, game, sound.played, music.sent, window.caption()) + "\n",
+                        failure);
         sound.played.clear();
         music.sent.clear();
 
         for (const TickFile& d : options.dumps) {
-            if (d.tick != tick) continue;
-            std::string error;
-            if (!write_text_file(d.path, dump_world(game.world) + "\n", error)) {
-                std::cerr << "vorne1.0: " << error << '\n';
-                return 1;
-            }
+            if (failure.empty() && d.tick == tick)
+                write_text_file(d.path, dump_world(game.world) + "\n", failure);
         }
         for (const TickFile& s : options.screenshots) {
-            if (s.tick != tick) continue;
-            std::string error;
-            if (!write_png(s.path, game.frame.width(), game.frame.height(), game.frame.pixels(),
-                           &error)) {
-                std::cerr << "vorne1.0: " << error << '\n';
-                return 1;
-            }
+            if (failure.empty() && s.tick == tick)
+                write_png(s.path, game.frame.width(), game.frame.height(), game.frame.pixels(),
+                          &failure);
         }
-        if (game.quit) break;
+        if (!failure.empty() || game.quit) break;
+    }
+
+    std::string error;
+    if (trace.is_open() && !trace.close(error) && failure.empty()) failure = error;
+    if (failure.empty()) failure = first_unreached(options, tick);
+    if (!failure.empty()) {
+        std::cerr << "vorne1.0: " << failure << '\n';
+        return 1;
     }
     return 0;
 }

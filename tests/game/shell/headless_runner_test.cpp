@@ -136,19 +136,67 @@ TEST_F(HeadlessRunner, DialogAnswersButtonTwo) {
 
 TEST_F(HeadlessRunner, BadCommandLinesExitWithStatus2AndOneLine) {
     write("bad.txt", "0 0 0\n7 0 0\n");
+    write("plain.txt", "");
+    std::filesystem::create_directories(dir_ + "/folder");
+    std::filesystem::remove(dir_ + "/fifo");
+    std::filesystem::remove(dir_ + "/a.json");
+    ASSERT_EQ(mkfifo((dir_ + "/fifo").c_str(), 0600), 0);
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"--headless", "--frobnicate"},
              {"--headless", "--ticks", "many"},
              {"--headless", "--inputs", "missing.txt"},
              {"--headless", "--inputs", "bad.txt"},
+             {"--headless", "--inputs", "folder"},
+             {"--headless", "--inputs", "fifo"},
+             {"--headless", "--inputs", "/dev/zero"},
              {"--headless", "--trace", "/nonexistent-dir/t.jsonl"},
+             {"--headless", "--trace", "folder"},
+             // Checked before the first tick, so nothing is written (nor emptied).
+             {"--headless", "--trace", "plain.txt", "--dump", "1:a.json", "--dump", "1:folder"},
+             {"--headless", "--trace", "plain.txt", "--screenshot", "1:missing-dir/s.png"},
+             {"--headless", "--trace", "plain.txt", "--screenshot", "1:plain.txt/s.png"},
+             {"--headless", "--trace", "plain.txt", "--ticks", "3", "--dump", "4:a.json"},
+             {"--headless", "--trace", "plain.txt", "--ticks", "0", "--screenshot", "1:a.png"},
          }) {
+        write("plain.txt", "kept");
         auto r = run(args);
         EXPECT_EQ(r.status, 2) << args.back();
         EXPECT_EQ(lines_of(r.err).size(), 1u) << r.err;
+        EXPECT_EQ(read_file(dir_ + "/plain.txt"), "kept") << args.back();
+        EXPECT_FALSE(std::filesystem::exists(dir_ + "/a.json")) << args.back();
     }
     auto r = run({"--headless", "--inputs", "bad.txt"});
     EXPECT_NE(r.err.find("bad.txt:2:"), std::string::npos) << r.err;
+    r = run({"--headless", "--ticks", "3", "--dump", "4:a.json"});
+    EXPECT_NE(r.err.find("a.json: tick 4"), std::string::npos) << r.err;
+}
+
+// Whatever is lost on the way out is an exit status of 1, the final flush of
+// a short trace included.
+TEST_F(HeadlessRunner, LostOutputExitsWithStatus1AndOneLine) {
+    write("esc.txt", "0 0 0\n0 0 4\n");
+    struct Case {
+        std::vector<std::string> args;
+        std::string says;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--ticks", "1", "--trace", "/dev/full"}, "/dev/full: "},
+             {{"--ticks", "200", "--trace", "/dev/full"}, "/dev/full: "},
+             {{"--ticks", "3", "--trace", "t.jsonl", "--dump", "2:/dev/full"}, "/dev/full: "},
+             {{"--ticks", "3", "--trace", "t.jsonl", "--screenshot", "2:/dev/full"}, "/dev/full: "},
+             {{"--inputs", "esc.txt", "--dump", "9:late.json"},
+              "late.json: not written: the game quit at tick 2, before tick 9"},
+         }) {
+        std::vector<std::string> args{"--headless"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        auto r = run(args);
+        EXPECT_EQ(r.status, 1) << c.says;
+        ASSERT_EQ(lines_of(r.err).size(), 1u) << r.err;
+        EXPECT_NE(r.err.find("vorne1.0: " + c.says), std::string::npos) << r.err;
+    }
+    // The trace so far is kept when a later file fails (the screenshot's run).
+    EXPECT_EQ(lines_of(read_file(dir_ + "/t.jsonl")).size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(dir_ + "/late.json"));
 }
 
 TEST_F(HeadlessRunner, CheckListsFindingsWithItsExitStatus) {
