@@ -30,15 +30,6 @@ std::string reason(int error_number) {
     return std::strerror(error_number);
 }
 
-const char* kind_of(mode_t mode) {
-    if (S_ISDIR(mode)) return "a folder";
-    if (S_ISFIFO(mode)) return "a FIFO";
-    if (S_ISSOCK(mode)) return "a socket";
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    return "not a plain file";
-}
-
 // Writes all of contents to fd; false with errno set on failure.
 bool write_all(int fd, std::string_view contents) {
     while (!contents.empty()) {
@@ -114,7 +105,8 @@ bool find_target(const std::string& path, Target& target, std::string& error) {
             return false;
         }
         if (!S_ISREG(target.info.st_mode)) {
-            error = path + ": is not a regular file (" + kind_of(target.info.st_mode) + ")" +
+            error = path + ": is not a regular file (" +
+                    std::string(stagefile::file_kind(target.info.st_mode)) + ")" +
                     std::string(kUnchanged);
             return false;
         }

@@ -10,15 +10,6 @@
 namespace vorne::stagefile {
 namespace {
 
-const char* kind_of(mode_t mode) {
-    if (S_ISDIR(mode)) return "a folder";
-    if (S_ISFIFO(mode)) return "a FIFO";
-    if (S_ISSOCK(mode)) return "a socket";
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    return "not a plain file";
-}
-
 bool is_dev_null(const struct stat& info) {
     struct stat null_info {};
     return S_ISCHR(info.st_mode) && ::stat("/dev/null", &null_info) == 0 &&
@@ -26,6 +17,15 @@ bool is_dev_null(const struct stat& info) {
 }
 
 }  // namespace
+
+std::string_view file_kind(unsigned mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    return "not a plain file";
+}
 
 std::string byte_size_text(uint64_t bytes) {
     std::string text;
@@ -59,8 +59,8 @@ int open_input_file(const std::string& path, uint64_t max_bytes, std::string& er
     }
     if (!S_ISREG(info.st_mode) && !is_dev_null(info)) {
         error = path + (S_ISDIR(info.st_mode) ? ": is a folder, not a file"
-                                              : std::string(": is not a regular file (") +
-                                                    kind_of(info.st_mode) + ")");
+                                              : ": is not a regular file (" +
+                                                    std::string(file_kind(info.st_mode)) + ")");
         ::close(fd);
         return -1;
     }

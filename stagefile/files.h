@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vorne::stagefile {
 
@@ -17,6 +18,10 @@ inline constexpr uint64_t max_file_bytes = uint64_t{64} << 20;
 // with error set to one line that names the file and the reason, for example
 // "maps/pipe.dat: is not a regular file (a FIFO)".
 int open_input_file(const std::string& path, uint64_t max_bytes, std::string& error);
+
+// What a file that is not a regular file is, for messages: "a folder",
+// "a FIFO", "a socket", "a character device", "a block device".
+std::string_view file_kind(unsigned mode);
 
 // One line for "larger than": "64 MiB (67108864 bytes)".
 std::string byte_size_text(uint64_t bytes);

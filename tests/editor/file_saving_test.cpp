@@ -3,12 +3,10 @@
 #include "editor/file_saving.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,6 +14,8 @@
 #include <string>
 
 #include "stagefile/files.h"
+
+#include "tests/support/file_size_limit.h"
 
 namespace vorne::editor {
 namespace {
@@ -60,25 +60,7 @@ class FileSaving : public ::testing::Test {
     fs::path folder_;
 };
 
-// Lets writes past limit bytes fail with EFBIG for the life of the guard.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t limit) {
-        old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit lowered = old_;
-        lowered.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, old_handler_);
-    }
-
-  private:
-    rlimit old_{};
-    void (*old_handler_)(int) = nullptr;
-};
+using test::FileSizeLimit;
 
 // A PID no process has: a child that has exited and been waited for.
 pid_t dead_pid() {

@@ -3,13 +3,13 @@
 #include "editor/stage_files.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include "tests/support/file_size_limit.h"
 
 namespace vorne::editor {
 namespace {
@@ -52,25 +52,7 @@ std::string framed_start_stage() {
     return block + "aaaaaaaaaa\r\n";
 }
 
-// Lets writes past limit bytes fail with EFBIG for the life of the guard.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t limit) {
-        old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit lowered = old_;
-        lowered.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, old_handler_);
-    }
-
-  private:
-    rlimit old_{};
-    void (*old_handler_)(int) = nullptr;
-};
+using test::FileSizeLimit;
 
 TEST_F(StageFiles, SavingRightAfterStartWritesElevenLines) {
     StageModel model;
