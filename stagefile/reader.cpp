@@ -8,7 +8,7 @@
 namespace vorne::stagefile {
 namespace {
 
-constexpr size_t buffer_bytes = 64 * 1024;
+constexpr size_t buffer_bytes = size_t{64} * 1024;
 
 std::string too_large_problem() {
     return "the file is larger than " + byte_size_text(max_file_bytes) +

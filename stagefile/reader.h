@@ -19,7 +19,7 @@ namespace vorne::stagefile {
 
 // The longest line a stage file may hold. A row is at most 400 characters of
 // at most 4 bytes; the rest is room for blanks on a count line.
-inline constexpr size_t max_line_bytes = 64 * 1024;
+inline constexpr size_t max_line_bytes = size_t{64} * 1024;
 
 class Reader {
   public:
