@@ -2,21 +2,28 @@
 // reads it over a game: the first count line, each stage built and its camera
 // placed, some ticks of scrolling in every mode with shots in flight, a miss
 // (rebuild and camera again), then the next count line, until the end of the
-// file or a rejection. Checks that a rejected file leaves the title state and
-// that every built entry keeps its 20 x 20 shape; ASan and UBSan check that
-// nothing reads or writes outside a table.
+// file or a rejection; past the first max_stages stages only the building and
+// the count lines, so that the whole file is read. Checks that a rejected file
+// leaves the title state, that every built entry keeps its 20 x 20 shape, and
+// that the game refuses the file exactly where stagefile::check_stage_bytes
+// says it does, with the same message (or reads it whole when the check has
+// no refusal); ASan and UBSan check that nothing reads or writes outside a
+// table.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "game/world/builder.h"
 #include "game/world/reset.h"
 #include "game/world/scroll.h"
 #include "game/world/stage_file.h"
 #include "game/world/world.h"
+#include "stagefile/check.h"
 #include "stagefile/reader.h"
 
 namespace {
@@ -25,6 +32,7 @@ using namespace vorne;
 
 constexpr int32_t max_stages = 12;
 constexpr int32_t ticks_per_stage = 60;
+constexpr const char* file_name = "fuzz.dat";
 
 void check(bool condition, const char* what) {
     if (!condition) {
@@ -94,18 +102,29 @@ void scroll_some(World& w, Moves& moves) {
     }
 }
 
-bool reject(World& w, stagefile::Reader& reader, const StageError& error) {
+std::optional<StageError> reject(World& w, stagefile::Reader& reader, const StageError& error) {
     check(!error.message().empty() && !error.problem.empty(), "a message");
     reject_stage_file(w, reader);
     check_title_state(w, reader);
-    return false;
+    return error;
 }
 
-bool play_file(World& w, stagefile::Reader& reader, Moves& moves) {
+// Reads the whole file; returns the game's refusal, or nothing when the file
+// is read to its end.
+std::optional<StageError> play_file(World& w, stagefile::Reader& reader, Moves& moves) {
     if (auto error = start_stage_file(w, reader)) return reject(w, reader, *error);
-    for (int32_t stage = 1; stage <= max_stages; ++stage) {
+    for (int32_t stage = 1;; ++stage) {
         if (auto error = build_stage(w, reader)) return reject(w, reader, *error);
         check_built(w);
+        if (stage > max_stages) {
+            // Only the reading from here on: no play, no clearing.
+            reset_counters(w);
+            NextCount next = read_next_count(w, reader);
+            if (next.end_of_file) return std::nullopt;
+            if (next.error) return reject(w, reader, *next.error);
+            ++w.stage_number;
+            continue;
+        }
         scroll_some(w, moves);
         // A miss: counters to 1, the stage again from the grid, the camera.
         reset_counters(w);
@@ -118,12 +137,30 @@ bool play_file(World& w, stagefile::Reader& reader, Moves& moves) {
         // The stage is cleared.
         reset_counters(w);
         NextCount next = read_next_count(w, reader);
-        if (next.end_of_file) return true;
+        if (next.end_of_file) return std::nullopt;
         if (next.error) return reject(w, reader, *next.error);
         hairetu(w);
         ++w.stage_number;
     }
-    return true;
+}
+
+// The game refuses the file where the check's refusal finding says, in the
+// same words, and reads it whole when the check has none.
+void check_agreement(std::string_view bytes, const std::optional<StageError>& refused) {
+    const stagefile::CheckResult result = stagefile::check_stage_bytes(bytes);
+    std::optional<StageError> expected;
+    for (const stagefile::Finding& f : result.findings) {
+        if (!f.refusal) continue;
+        check(&f == &result.findings.back(), "the check lists findings after its refusal");
+        expected = StageError{file_name, f.stage, f.line, f.problem};
+    }
+    if (result.clean()) check(!refused, "the game refuses a file the check finds clean");
+    if (refused && expected && refused->message() == expected->message()) return;
+    if (!refused && !expected) return;
+    std::fprintf(stderr, "stage_fuzzer: the game: %s\nstage_fuzzer: the check: %s\n",
+                 refused ? refused->message().c_str() : "(reads the whole file)",
+                 expected ? expected->message().c_str() : "(no refusal)");
+    check(false, "the game and the check disagree on where the file is refused");
 }
 
 }  // namespace
@@ -137,13 +174,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static std::unique_ptr<World> world = make_world();
     *world = *pristine;
 
-    std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     Moves moves{static_cast<uint32_t>(size) * 2654435761u};
     for (size_t i = 0; i < size && i < 16; ++i)
         moves.state = moves.state * 31 + data[i];
 
     stagefile::Reader reader;
-    reader.open_text("fuzz.dat", std::move(text));
-    play_file(*world, reader, moves);
+    reader.open_text(file_name, std::string(bytes));
+    check_agreement(bytes, play_file(*world, reader, moves));
     return 0;
 }
