@@ -60,5 +60,23 @@ TEST(SplitCharacters, PiecesCoverTheTextExactly) {
     EXPECT_EQ(split_characters(text).size(), count_characters(text));
 }
 
+TEST(ReadableBytes, ShowsWhatPrintsAndEscapesTheRest) {
+    const struct {
+        std::string bytes;
+        std::string shown;
+    } cases[] = {
+        {"3 aba", "3 aba"},
+        {"\xe3\x81\x82z", "\xe3\x81\x82z"},                 // UTF-8 as it is
+        {"a\r\n\t\\", "a\\r\\n\\t\\\\"},                    // named escapes
+        {std::string("\0\x7f\x1b", 3), "\\x00\\x7F\\x1B"},  // control bytes
+        {"\xc2\x85", "\\xC2\\x85"},                         // a C1 control in UTF-8
+        {"\xff\xe3\x81", "\\xFF\\xE3\\x81"},                // invalid and cut-short UTF-8
+        {std::string(41, 'x'), std::string(40, 'x') + "..."},
+        {std::string(40, 'x'), std::string(40, 'x')},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(readable_bytes(c.bytes), c.shown) << c.shown;
+}
+
 }  // namespace
 }  // namespace vorne::stagefile
