@@ -1,7 +1,7 @@
 // Enemies, shots and the interactions between the player and the world.
 #pragma once
 
-#include "game/shell/ports.h"
+#include "game/ports/ports.h"
 #include "game/world/world.h"
 
 namespace vorne {

@@ -5,7 +5,7 @@
 #include "game/actors/actors.h"
 #include "game/actors/kinds.h"
 #include "game/audio/audio.h"
-#include "game/player/rect_index.h"
+#include "game/world/rect_index.h"
 
 namespace vorne {
 namespace {

@@ -1,6 +1,6 @@
 #include "game/actors/actors.h"
 #include "game/actors/kinds.h"
-#include "game/player/rect_index.h"
+#include "game/world/rect_index.h"
 
 namespace vorne {
 namespace {

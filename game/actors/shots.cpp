@@ -31,7 +31,7 @@ void fly(Rect& shot, int32_t heading) {
 
 void step_player_shot(World& w, SoundPort& sound) {
     if (w.power_taken != 1) return;
-    if ((w.buttons & 1) != 0 && w.player_shot_active == 0) {
+    if ((w.buttons & button_fire) != 0 && w.player_shot_active == 0) {
         // The heading is the pose at the moment of firing: standing, on a
         // ladder or falling, nothing is fired.
         w.player_shot_heading = w.player_pose;

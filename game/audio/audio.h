@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "game/shell/ports.h"
+#include "game/ports/ports.h"
 
 namespace vorne {
 

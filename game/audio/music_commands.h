@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "game/shell/ports.h"
+#include "game/ports/ports.h"
 
 namespace vorne {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "game/shell/ports.h"
+#include "game/ports/ports.h"
 #include "game/world/world.h"
 
 namespace vorne {

@@ -11,7 +11,7 @@
 #include "game/audio/audio.h"
 #include "game/audio/music_commands.h"
 #include "game/render/frame_buffer.h"
-#include "game/shell/ports.h"
+#include "game/ports/ports.h"
 
 struct SDL_Window;
 struct SDL_Renderer;

@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "game/render/frame_buffer.h"
-#include "game/shell/ports.h"
+#include "game/ports/ports.h"
 
 struct _TTF_Font;
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "game/player/rect_test.h"
+#include "game/world/rect_test.h"
 
 namespace vorne {
 namespace {
@@ -36,10 +36,6 @@ bool support_probe(World& w, const Rect& player) {
 
 int32_t ladder_search(World& w, const Rect& player) {
     return first_touch(w, player, w.ladder_table.data(), loop_end(w.ladder_count, table_capacity));
-}
-
-const Rect& wall_at(const World& w, int32_t index) {
-    return w.wall_table[std::clamp(index, 0, table_capacity)];
 }
 
 }  // namespace vorne

@@ -27,8 +27,4 @@ bool support_probe(World& world, const Rect& player);
 // Index of the first ladder that touches the player, or 0.
 int32_t ladder_search(World& world, const Rect& player);
 
-// Stage corners read by the camera rules; an index outside the wall table
-// reads entry 0 (zeros) or the last entry, as the camera placement does.
-const Rect& wall_at(const World& world, int32_t index);
-
 }  // namespace vorne

@@ -67,9 +67,9 @@ void show_title(Game& game) {
 
     game.ports.window.set_caption(title_caption);
 
-    if (w.buttons & 1) {
+    if (w.buttons & button_fire) {
         start_from(game, game.default_stage_path());
-    } else if (w.buttons & 2) {
+    } else if (w.buttons & button_map) {
         std::optional<std::string> chosen = game.ports.files.open_file_dialog(stage_file_filter);
         if (!chosen) {
             mapload_cancelled(w);
@@ -206,7 +206,7 @@ void show_ending(Game& game) {
     if (w.screen_timer > 350) {
         print_text(game, 0, 185, "Zキーでタイトルへ戻ります。",
                    TextStyle{Face::gothic, 10, true, rgb(0, 0, 0)});
-        if (w.buttons & 1) {
+        if (w.buttons & button_fire) {
             stop_music(game.ports.music);
             game.stage_file.close();
             reset_game(w);

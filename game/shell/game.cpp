@@ -59,7 +59,7 @@ void play_step(Game& game) {
 }
 
 bool check_quit(Game& game) {
-    if ((game.world.buttons & 4) == 0) return false;
+    if ((game.world.buttons & button_quit) == 0) return false;
     stop_music(game.ports.music);
     game.stage_file.close();
     game.quit = true;

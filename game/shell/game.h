@@ -9,7 +9,7 @@
 #include "game/render/frame_buffer.h"
 #include "game/render/sheets.h"
 #include "game/shell/music_timer.h"
-#include "game/shell/ports.h"
+#include "game/ports/ports.h"
 #include "game/world/world.h"
 #include "stagefile/reader.h"
 

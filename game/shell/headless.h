@@ -11,7 +11,7 @@
 #include "game/audio/music_commands.h"
 #include "game/render/sheets.h"
 #include "game/shell/options.h"
-#include "game/shell/ports.h"
+#include "game/ports/ports.h"
 
 namespace vorne {
 

@@ -71,10 +71,6 @@ void shift_world_vertically(World& w, int32_t delta) {
     shift_y(w.power_item_rect, delta);
 }
 
-const Rect& wall_at(const World& w, int32_t index) {
-    return w.wall_table[std::clamp(index, 0, table_capacity)];
-}
-
 }  // namespace
 
 void shift_positions(World& world, int32_t mode, int32_t delta) {

@@ -28,6 +28,13 @@ inline constexpr int32_t enemy_shot_capacity = 400;
 inline constexpr int32_t grid_capacity = 400;  // columns and rows of stage_grid
 inline constexpr int32_t cloud_capacity = 10;
 
+// Bits of buttons: button n is bit n - 1, from its key in key_codes or the
+// joystick's button n.
+inline constexpr int32_t button_fire = 1;  // Z: shoots in play, starts and leaves screens
+inline constexpr int32_t button_map = 2;   // X: chooses a stage file on the title
+inline constexpr int32_t button_quit = 4;  // Esc: ends the program
+inline constexpr int32_t button_4 = 8;     // read, but no rule uses it
+
 // game_state values.
 enum GameState : int32_t {
     state_play = 0,
@@ -190,12 +197,20 @@ struct World {
 };
 
 // The world is large (the grid alone is 160 000 cells): keep it on the heap.
-inline std::unique_ptr<World> make_world() { return std::make_unique<World>(); }
+inline std::unique_ptr<World> make_world() {
+    return std::make_unique<World>();
+}
 
 // Last index a loop over a table may visit: the counter, but never past the
 // table's capacity (a full table's counter runs one past its last entry).
 constexpr int32_t loop_end(int32_t counter, int32_t capacity) {
     return std::min(counter, capacity);
+}
+
+// Stage corners read by the camera rules; an index outside the wall table
+// reads entry 0 (zeros) or the last entry, as the camera placement does.
+inline const Rect& wall_at(const World& world, int32_t index) {
+    return world.wall_table[std::clamp(index, 0, table_capacity)];
 }
 
 }  // namespace vorne

@@ -283,10 +283,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         run_tick(game);
 
         if (game.quit) {
-            fuzz::check(in.buttons & 4, target, "the game quit, though Esc was not pressed");
+            fuzz::check(in.buttons & button_quit, target, "the game quit, though Esc was not pressed");
             break;
         }
-        fuzz::check(!(in.buttons & 4), target, "Esc was pressed and the game went on");
+        fuzz::check(!(in.buttons & button_quit), target, "Esc was pressed and the game went on");
 
         for (; messages_seen < session.files.messages.size(); ++messages_seen)
             check_message(expected, session.files.messages[messages_seen]);

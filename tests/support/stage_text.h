@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "game/shell/ports.h"
+#include "game/ports/ports.h"
 #include "game/world/world.h"
 #include "tests/support/stage_rows.h"
 

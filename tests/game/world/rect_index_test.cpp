@@ -1,11 +1,11 @@
-#include "game/player/rect_index.h"
+#include "game/world/rect_index.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <random>
 
-#include "game/player/rect_test.h"
+#include "game/world/rect_test.h"
 
 namespace vorne {
 namespace {

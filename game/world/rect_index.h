@@ -15,7 +15,7 @@
 #include <array>
 #include <cstdint>
 
-#include "game/player/rect_test.h"
+#include "game/world/rect_test.h"
 #include "game/world/world.h"
 
 namespace vorne {
