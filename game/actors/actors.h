@@ -27,4 +27,12 @@ void step_enemies(World& world, EnemyKind kind);
 // the door entered, the player caught, enemies and shots struck.
 void check_contacts(World& world, SoundPort& sound);
 
+// One more frame of every shot-down enemy's vanishing, kind g, h, i, then j.
+void step_vanishing(World& world);
+
+// The rules of a play tick in their fixed order: the player, both kinds of
+// shot, the four enemy kinds, the interactions, then the animations that end
+// in a rule (the backdrop's wrap, the vanishing enemies, the dying player).
+void run_play_rules(World& world, SoundPort& sound);
+
 }  // namespace vorne

@@ -90,4 +90,14 @@ void step_enemies(World& w, EnemyKind kind) {
     }
 }
 
+void step_vanishing(World& w) {
+    for (EnemyKind kind : {EnemyKind::g, EnemyKind::h, EnemyKind::i, EnemyKind::j}) {
+        EnemyTables t = enemy_tables(w, kind);
+        for (int32_t k = 1, last = last_enemy(t); k <= last; ++k) {
+            EnemyState& s = t.state[k];
+            if (s.enemy_pose == enemy_down && s.enemy_frame < vanish_frames) ++s.enemy_frame;
+        }
+    }
+}
+
 }  // namespace vorne

@@ -41,10 +41,4 @@ inline bool kind_absent(const EnemyTables& t) {
     return t.table[2].left == empty_marker;
 }
 
-// enemy_pose values.
-inline constexpr int32_t enemy_new = 0;  // placed, not yet stepped: walks right
-inline constexpr int32_t enemy_walk_left = 2;
-inline constexpr int32_t enemy_walk_right = 3;
-inline constexpr int32_t enemy_down = 6;  // shot down, vanishing
-
 }  // namespace vorne

@@ -1,5 +1,7 @@
 #include "game/player/player.h"
 
+#include <cstdlib>
+
 #include "game/player/probes.h"
 #include "game/world/scroll.h"
 
@@ -193,6 +195,17 @@ void step_player(World& w) {
         return;
     }
     if (w.stick_x == 0) idle_pose(w);
+}
+
+void wrap_backdrop(World& w) {
+    if (std::abs(w.backdrop_x) == 100) w.backdrop_x = 0;
+    if (std::abs(w.backdrop_y) == 100) w.backdrop_y = 0;
+}
+
+void step_dying(World& w) {
+    if (w.player_pose != pose_dying) return;
+    ++w.player_frame;
+    if (w.player_frame == dying_frames) w.game_state = state_miss;
 }
 
 }  // namespace vorne

@@ -12,4 +12,12 @@ namespace vorne {
 // the player is dying.
 void step_player(World& world);
 
+// The backdrop offsets go back to 0 when they reach 100 either way; runs after
+// every other play step.
+void wrap_backdrop(World& world);
+
+// While the player is dying, one more frame of the animation; the frame after
+// the last ends the life (game_state becomes state_miss). Runs last of all.
+void step_dying(World& world);
+
 }  // namespace vorne

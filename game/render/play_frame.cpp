@@ -1,10 +1,6 @@
 #include "game/render/play_frame.h"
 
-#include <cstdlib>
-#include <string>
-
 #include "game/render/draw.h"
-#include "game/shell/game.h"
 
 namespace vorne {
 namespace {
@@ -25,31 +21,30 @@ constexpr int32_t walk_column[4] = {0, 1, 0, 2};
 
 template <typename RectTable, typename StateTable>
 void draw_enemies(Image& frame, const Image& t1c, const RectTable& table, int32_t count,
-                  StateTable& state, const EnemyCells& cells) {
+                  const StateTable& state, const EnemyCells& cells) {
     int32_t last = loop_end(count, enemy_state_capacity);
     for (int32_t k = 1; k <= last; ++k) {
         const Rect& r = table[k];
-        EnemyState& s = state[k];
+        const EnemyState& s = state[k];
         int32_t f = s.enemy_frame;
         switch (s.enemy_pose) {
-            case 0:
+            case enemy_new:
                 masked_cell(frame, r.left, r.top, t1c, 0, 20, cells.front_x, cells.front_y);
                 break;
-            case 2:
-            case 3:
+            case enemy_walk_left:
+            case enemy_walk_right:
                 if (f >= 0 && f <= 3) {
                     int32_t col = walk_column[f];
-                    bool left = s.enemy_pose == 2;
+                    bool left = s.enemy_pose == enemy_walk_left;
                     masked_cell(frame, r.left, r.top, t1c, 20 * col, left ? 60 : 100,
                                 (left ? cells.side1_x : cells.side2_x) + 20 * col,
                                 left ? cells.side1_y : cells.side2_y);
                 }
                 break;
-            case 6: {
+            case enemy_down: {
                 // Vanishing: wiped away from the top, one row per frame.
-                if (f <= 19) s.enemy_frame = ++f;
                 int32_t t = f;
-                if (t < 20) {
+                if (t < vanish_frames) {
                     masked_draw(frame, r.left, r.top + t, 20, 20 - t, t1c, 0, 20 + t, cells.front_x,
                                 cells.front_y + t);
                 }
@@ -100,22 +95,17 @@ void draw_player(Image& frame, const Image& pc, const World& w) {
 
 }  // namespace
 
-void draw_play_frame(Game& game) {
-    World& w = game.world;
-    Image& frame = game.frame;
-    const Sheets& sheets = game.sheets;
+bool draw_play_frame(Canvas& canvas, const World& w) {
+    Image& frame = canvas.frame;
+    const Sheets& sheets = canvas.sheets;
 
-    // 1. Backdrop wrap, at exactly 100 either way.
-    if (std::abs(w.backdrop_x) == 100) w.backdrop_x = 0;
-    if (std::abs(w.backdrop_y) == 100) w.backdrop_y = 0;
-
-    // 2. Backdrop: 4 x 4 tiles of 100 x 100 cover the view for any offset.
+    // 1. Backdrop: 4 x 4 tiles of 100 x 100 cover the view for any offset.
     for (int32_t r = -1; r <= 2; ++r)
         for (int32_t c = -1; c <= 2; ++c)
             blit(frame, c * 100 + w.backdrop_x, r * 100 + w.backdrop_y, 100, 100, sheets.haikei, 0,
                  0, RasterOp::copy);
 
-    // 3. Stage objects, table by table in index order.
+    // 2. Stage objects, table by table in index order.
     for (int32_t i = 1, last = loop_end(w.wall_count, table_capacity); i <= last; ++i)
         blit(frame, w.wall_table[i].left, w.wall_table[i].top, 20, 20, sheets.kabe, 0, 0,
              RasterOp::copy);
@@ -126,27 +116,27 @@ void draw_play_frame(Game& game) {
     draw_items(frame, sheets.kagic, w.key2_table, w.key2_count, &w.key2_taken, 0, 20, 20, 0);
     draw_items(frame, sheets.kagic, w.lock2_table, w.lock2_count, &w.lock2_opened, 0, 60, 20, 40);
 
-    // 4. Door.
+    // 3. Door.
     if (w.door_open == 0 || w.door_open == 1)
         blit(frame, w.door_rect.left, w.door_rect.top, 20, 20, sheets.tobira, 0,
              w.door_open == 0 ? 0 : 20, RasterOp::copy);
 
-    // 5. Power item.
+    // 4. Power item.
     if (w.power_taken == 0)
         masked_cell(frame, w.power_item_rect.left, w.power_item_rect.top, sheets.ki, 0, 20, 0, 0);
 
-    // 6. Player shot.
+    // 5. Player shot.
     if (w.player_shot_active == 1)
         masked_cell(frame, w.player_shot_rect.left, w.player_shot_rect.top, sheets.tama, 0, 40, 0,
                     0);
 
-    // 7. Enemy shots, by their own flags whatever their enemy's pose.
+    // 6. Enemy shots, by their own flags whatever their enemy's pose.
     for (int32_t i = 1, last = loop_end(w.enemy_i_count, enemy_shot_capacity); i <= last; ++i)
         if (w.enemy_i_state[i].enemy_shot_active == 1)
             masked_cell(frame, w.enemy_shot_table[i].left, w.enemy_shot_table[i].top, sheets.tama,
                         0, 40, 0, 20);
 
-    // 8. Enemies.
+    // 7. Enemies.
     draw_enemies(frame, sheets.t1c, w.enemy_g_table, w.enemy_g_count, w.enemy_g_state,
                  enemy_g_cells);
     draw_enemies(frame, sheets.t1c, w.enemy_h_table, w.enemy_h_count, w.enemy_h_state,
@@ -156,13 +146,10 @@ void draw_play_frame(Game& game) {
     draw_enemies(frame, sheets.t1c, w.enemy_j_table, w.enemy_j_count, w.enemy_j_state,
                  enemy_j_cells);
 
-    // 9. Player; the dying animation ends the life on the frame after t = 20.
+    // 8. Player, sinking while dying; on the tick the life ends, neither the
+    // player nor the head-up display.
     if (w.player_pose == pose_dying) {
-        ++w.player_frame;
-        if (w.player_frame == 21) {
-            w.game_state = state_miss;
-            return;  // no player, no caption, no head-up display this frame
-        }
+        if (w.player_frame == dying_frames) return false;
         int32_t t = w.player_frame;
         blit(frame, w.player_rect.left, w.player_rect.top + t, 20, 20 - t, sheets.pc, 40, t,
              RasterOp::copy);
@@ -170,16 +157,13 @@ void draw_play_frame(Game& game) {
         draw_player(frame, sheets.pc, w);
     }
 
-    // 10. Caption.
-    game.ports.window.set_caption("SCORE " + std::to_string(w.score) + "     Px" +
-                                  std::to_string(w.lives));
-
-    // 11. Head-up display: the keys held.
+    // 9. Head-up display: the keys held.
     TextStyle hud{Face::gothic, 14, true, rgb(0, 255, 255)};
     masked_cell(frame, 0, 0, sheets.kagic, 0, 20, 0, 0);
-    print_text(game, 15, 0, number_text(w.keys1_held), hud);
+    print_text(canvas, 15, 0, number_text(w.keys1_held), hud);
     masked_cell(frame, 35, 0, sheets.kagic, 0, 20, 20, 0);
-    print_text(game, 45, 0, number_text(w.keys2_held), hud);
+    print_text(canvas, 45, 0, number_text(w.keys2_held), hud);
+    return true;
 }
 
 }  // namespace vorne

@@ -5,7 +5,7 @@
 
 #include "game/audio/audio.h"
 #include "game/render/draw.h"
-#include "game/shell/game.h"
+#include "game/session/game.h"
 #include "game/world/builder.h"
 #include "game/world/reset.h"
 #include "game/world/scroll.h"
@@ -117,13 +117,13 @@ void show_game_over(Game& game) {
     }
 }
 
-void end_play(Game& game, int32_t mode) {
+void end_play(Game& game, PlayEnd how) {
     World& w = game.world;
     w.game_state = state_play;
     reset_counters(w);
     w.player_airborne = 0;
 
-    if (mode == 1) {
+    if (how == PlayEnd::miss) {
         w.lives -= 1;
         if (w.lives == 0) {
             game.ports.window.set_caption("VORNE ver1.0 ");
@@ -136,8 +136,6 @@ void end_play(Game& game, int32_t mode) {
         place_camera(w);
         return;
     }
-    if (mode != 2) return;
-
     NextCount next = read_next_count(w, game.stage_file);
     if (next.error) {
         reject(game, *next.error);

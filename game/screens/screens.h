@@ -10,8 +10,9 @@ struct Game;
 void show_title(Game& game);
 void show_stage_intro(Game& game);
 void show_game_over(Game& game);
-// mode 1: a miss; mode 2: a stage clear.
-void end_play(Game& game, int32_t mode);
+// How play ended: a life lost, or the door entered.
+enum class PlayEnd { miss, stage_clear };
+void end_play(Game& game, PlayEnd how);
 void show_ending(Game& game);
 
 }  // namespace vorne

@@ -10,22 +10,6 @@
 
 namespace vorne {
 
-Game::Game(const Ports& ports_in, std::string program_folder_in)
-    : ports(ports_in),
-      world_storage(make_world()),
-      world(*world_storage),
-      program_folder(std::move(program_folder_in)) {}
-
-std::string Game::default_stage_path() const {
-    return map_path.empty() ? program_folder + "/map.dat" : map_path;
-}
-
-double print_text(Game& game, double x, double y, std::string_view text, const TextStyle& style) {
-    game.window_face = style.face;
-    int32_t height = game.ports.text.draw_text(game.frame, x, y, text, style);
-    return y + height;
-}
-
 void start_game(Game& game) {
     World& world = game.world;
     world.key_codes = {0, vk_z, vk_x, vk_escape, 0};
@@ -42,20 +26,17 @@ void stop_game(Game& game) {
     game.stage_file.close();
 }
 
-void run_play_rules(World& world, SoundPort& sound) {
-    step_player(world);
-    step_player_shot(world, sound);
-    step_enemy_shots(world, sound);
-    step_enemies(world, EnemyKind::g);
-    step_enemies(world, EnemyKind::h);
-    step_enemies(world, EnemyKind::i);
-    step_enemies(world, EnemyKind::j);
-    check_contacts(world, sound);
-}
-
 void play_step(Game& game) {
     run_play_rules(game.world, game.ports.sound);
-    draw_play_frame(game);
+    show_play_frame(game);
+}
+
+void show_play_frame(Game& game) {
+    Canvas canvas = game.canvas();
+    if (!draw_play_frame(canvas, game.world)) return;  // the life ended: the caption stays
+    const World& w = game.world;
+    game.ports.window.set_caption("SCORE " + std::to_string(w.score) + "     Px" +
+                                  std::to_string(w.lives));
 }
 
 bool check_quit(Game& game) {
@@ -98,7 +79,7 @@ void run_tick(Game& game) {
             show_title(game);
             break;
         case state_miss:
-            end_play(game, 1);
+            end_play(game, PlayEnd::miss);
             break;
         case state_game_over:
             show_game_over(game);
@@ -107,7 +88,7 @@ void run_tick(Game& game) {
             show_stage_intro(game);
             break;
         case state_stage_clear:
-            end_play(game, 2);
+            end_play(game, PlayEnd::stage_clear);
             break;
         case state_ending:
             show_ending(game);

@@ -56,6 +56,20 @@ enum PlayerPose : int32_t {
     pose_dying = 6,
 };
 
+// The dying animation: the player sinks one row a tick; the life ends on the
+// tick its frame reaches this.
+inline constexpr int32_t dying_frames = 21;
+
+// enemy_pose values.
+inline constexpr int32_t enemy_new = 0;  // placed, not yet stepped: walks right
+inline constexpr int32_t enemy_walk_left = 2;
+inline constexpr int32_t enemy_walk_right = 3;
+inline constexpr int32_t enemy_down = 6;  // shot down, vanishing
+
+// A shot-down enemy is wiped away from the top, one row a tick, until its
+// frame reaches this.
+inline constexpr int32_t vanish_frames = 20;
+
 struct Rect {
     int32_t left = 0;
     int32_t top = 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "game/actors/actors.h"
+#include "game/player/player.h"
 #include "game/shell/game.h"
 #include "tests/support/code_sheets.h"
 #include "tests/support/test_game.h"
@@ -24,7 +26,13 @@ struct PlayFrame : ::testing::Test {
         w.player_rect = cell(100, 100);
     }
     Pixel at(int32_t x, int32_t y) { return t.game.frame.at(x, y); }
-    void draw() { draw_play_frame(t.game); }
+    // The steps of a play tick that end in what is drawn, then the frame.
+    void draw() {
+        wrap_backdrop(w);
+        step_vanishing(w);
+        step_dying(w);
+        show_play_frame(t.game);
+    }
     TestGame t;
     World& w = t.game.world;
 };
