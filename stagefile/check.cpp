@@ -41,12 +41,27 @@ struct RowSummary {
     bool walled_ends = false;  // the first and the last cell are "a"
 };
 
+// How many cells of each object a stage holds, by the order of the letters.
+using Counts = std::array<int32_t, letters.size()>;
+
 bool is_wall(std::string_view cell) {
-    return cell == "a";
+    return cell == letter(Object::wall).text;
+}
+
+// A letter as the findings quote it: "\"b\"".
+std::string quoted(Object object) {
+    return "\"" + std::string(letter(object).text) + "\"";
+}
+
+// "2 doors (\"f\"): the last one wins".
+std::string last_one_wins(Object object, int32_t count) {
+    return std::to_string(count) + " " + std::string(letter(object).name) + " (" + quoted(object) +
+           "): the last one wins";
 }
 
 void check_stage(Findings& findings, int32_t stage, int32_t count_line,
-                 const std::vector<RowSummary>& rows, const std::array<int32_t, 128>& counts) {
+                 const std::vector<RowSummary>& rows, const Counts& counts) {
+    const auto count = [&](Object object) { return counts[static_cast<size_t>(object)]; };
     const auto add = [&](int32_t line, auto&& problem) {
         if (findings.room()) {
             findings.add(stage, line, problem());
@@ -77,26 +92,30 @@ void check_stage(Findings& findings, int32_t stage, int32_t count_line,
         framed = framed && row.walled_ends;
     if (!framed) {
         add(0, [] {
-            return "not framed by walls (the first and last rows and both ends of every row "
-                   "should be \"a\")";
+            const std::string rule =
+                "the first and last rows and both ends of every row should be " +
+                quoted(Object::wall);
+            return "not framed by walls (" + rule + ")";
         });
     }
 
-    if (counts['b'] == 0) add(0, [] { return "no player start (\"b\")"; });
-    if (counts['b'] > 1) {
-        add(0, [&] {
-            return std::to_string(counts['b']) + " player starts (\"b\"): the last one wins";
+    const int32_t starts = count(Object::player_start);
+    if (starts == 0) {
+        add(0, [] { return "no player start (" + quoted(Object::player_start) + ")"; });
+    }
+    if (starts > 1) add(0, [&] { return last_one_wins(Object::player_start, starts); });
+    const int32_t doors = count(Object::door);
+    if (doors == 0) {
+        add(0, [] {
+            return "no door (" + quoted(Object::door) + "): the stage can never be cleared";
         });
     }
-    if (counts['f'] == 0) add(0, [] { return "no door (\"f\"): the stage can never be cleared"; });
-    if (counts['f'] > 1)
-        add(0, [&] { return std::to_string(counts['f']) + " doors (\"f\"): the last one wins"; });
-    if (counts['e'] > 1) {
-        add(0, [&] {
-            return std::to_string(counts['e']) + " power items (\"e\"): the last one wins";
-        });
+    if (doors > 1) add(0, [&] { return last_one_wins(Object::door, doors); });
+    const int32_t power_items = count(Object::power_item);
+    if (power_items > 1) add(0, [&] { return last_one_wins(Object::power_item, power_items); });
+    if (count(Object::coin) == 0) {
+        add(0, [] { return "no coin (" + quoted(Object::coin) + "): the door never opens"; });
     }
-    if (counts['d'] == 0) add(0, [] { return "no coin (\"d\"): the door never opens"; });
 }
 
 // Reads the stages of reader as the game does, one block after another,
@@ -114,7 +133,7 @@ void check_stages(Reader& reader, CheckResult& result) {
     std::string line;
     std::vector<std::string_view> cells;
     std::vector<RowSummary> summaries;
-    std::array<int32_t, 128> counts{};
+    Counts counts{};
     while (!refusal) {
         result.stages = stage;
         const int32_t count_line = reader.lines_read();
@@ -133,11 +152,9 @@ void check_stages(Reader& reader, CheckResult& result) {
             for (size_t c = 0; c < cells.size(); ++c) {
                 const std::string_view cell = cells[c];
                 if (!is_wall(cell)) row.all_walls = false;
-                if (cell.size() != 1 || static_cast<unsigned char>(cell[0]) >= 128) continue;
-                int32_t& count = counts[static_cast<unsigned char>(cell[0])];
-                ++count;
-                const int32_t capacity = letter_capacity(cell);
-                if (capacity > 0 && count > capacity) {
+                const Letter& entry = letter_of(cell);
+                const int32_t count = ++counts[static_cast<size_t>(entry.object)];
+                if (entry.capacity > 0 && count > entry.capacity) {
                     refusal = Refusal{reader.lines_read(),
                                       capacity_problem(cell, r, static_cast<int32_t>(c) + 1)};
                     break;
