@@ -10,19 +10,35 @@
 namespace vorne {
 namespace {
 
+using stagefile::Object;
+
+constexpr int32_t capacity_of(Object object) {
+    return stagefile::letter(object).capacity;
+}
+
 // The stage file's limits and the tables' capacities are one and the same.
 static_assert(stagefile::max_rows == grid_capacity && stagefile::max_row_cells == grid_capacity);
-static_assert(table_capacity == 400 && enemy_state_capacity == 400,
-              "stagefile/letters.cpp holds the capacities of the tables");
+static_assert(capacity_of(Object::wall) == table_capacity &&
+              capacity_of(Object::ladder) == table_capacity &&
+              capacity_of(Object::coin) == table_capacity &&
+              capacity_of(Object::key1) == table_capacity &&
+              capacity_of(Object::lock1) == table_capacity &&
+              capacity_of(Object::key2) == table_capacity &&
+              capacity_of(Object::lock2) == table_capacity);
+static_assert(capacity_of(Object::enemy_g) == enemy_state_capacity &&
+              capacity_of(Object::enemy_h) == enemy_state_capacity &&
+              capacity_of(Object::enemy_j) == enemy_state_capacity &&
+              enemy_state_capacity <= enemy_table_capacity);
+// A kind-i enemy also writes the state entry after its own.
+static_assert(capacity_of(Object::enemy_i) == enemy_state_capacity - 1);
+// The single objects and the empty cell have no table.
+static_assert(capacity_of(Object::player_start) == 0 && capacity_of(Object::power_item) == 0 &&
+              capacity_of(Object::door) == 0 && capacity_of(Object::empty) == 0);
 
 Rect cell_rect(int32_t c, int32_t r) {
     const int32_t left = c * cell_size;
     const int32_t top = r * cell_size;
     return Rect{left, top, left + cell_size, top + cell_size};
-}
-
-char letter_of(std::string_view text) {
-    return text.size() == 1 ? text[0] : '\0';
 }
 
 // The next free index of a table, or 0 when the table has none left.
@@ -41,9 +57,9 @@ std::string_view object_name(std::string_view letter) {
 }
 
 bool place_object(World& w, std::string_view letter, int32_t c, int32_t r, bool restore) {
-    const char l = letter_of(letter);
+    const stagefile::Letter& entry = stagefile::letter_of(letter);
     const Rect rect = cell_rect(c, r);
-    const int32_t capacity = object_capacity(letter);
+    const int32_t capacity = entry.capacity;
 
     // Appends to a table with a flag: the flag is cleared unless restoring.
     const auto append = [&](auto& table, int32_t& counter, int32_t* flags) {
@@ -65,54 +81,57 @@ bool place_object(World& w, std::string_view letter, int32_t c, int32_t r, bool 
         return n;
     };
 
-    switch (l) {
-        case 'a':
+    // Every object has its case and there is no default: a letter added to
+    // the table does not build until it has one here.
+    switch (entry.object) {
+        case Object::wall:
             return append(w.wall_table, w.wall_count, nullptr);
-        case 'b':
+        case Object::player_start:
             w.player_rect = rect;
             w.player_pose = pose_stand;
             w.player_frame = 0;
             return true;
-        case 'c':
+        case Object::ladder:
             return append(w.ladder_table, w.ladder_count, nullptr);
-        case 'd':
+        case Object::coin:
             return append(w.coin_table, w.coin_count, w.coin_taken.data());
-        case 'e':
+        case Object::power_item:
             w.power_item_rect = rect;
             if (!restore) w.power_taken = 0;
             return true;
-        case 'f':
+        case Object::door:
             w.door_rect = rect;
             if (!restore) w.door_open = 0;
             return true;
-        case 'g':
+        case Object::enemy_g:
             return append_enemy(w.enemy_g_table, w.enemy_g_count, w.enemy_g_state) != 0;
-        case 'h':
+        case Object::enemy_h:
             return append_enemy(w.enemy_h_table, w.enemy_h_count, w.enemy_h_state) != 0;
-        case 'i': {
+        case Object::enemy_i: {
             const int32_t n = append_enemy(w.enemy_i_table, w.enemy_i_count, w.enemy_i_state);
             if (n == 0) return false;
             w.enemy_i_state[n].enemy_armour = 1;
             w.enemy_i_state[n + 1].enemy_shot_active = 0;
             return true;
         }
-        case 'j': {
+        case Object::enemy_j: {
             const int32_t n = append_enemy(w.enemy_j_table, w.enemy_j_count, w.enemy_j_state);
             if (n == 0) return false;
             w.enemy_j_state[n].enemy_armour = 2;
             return true;
         }
-        case 'k':
+        case Object::key1:
             return append(w.key1_table, w.key1_count, w.key1_taken.data());
-        case 'l':
+        case Object::lock1:
             return append(w.lock1_table, w.lock1_count, w.lock1_opened.data());
-        case 'm':
+        case Object::key2:
             return append(w.key2_table, w.key2_count, w.key2_taken.data());
-        case 'n':
+        case Object::lock2:
             return append(w.lock2_table, w.lock2_count, w.lock2_opened.data());
-        default:
-            return true;  // an empty cell
+        case Object::empty:
+            return true;
     }
+    return true;  // not reached: every object has its case
 }
 
 std::optional<StageError> build_stage(World& w, stagefile::Reader& reader) {

@@ -12,18 +12,19 @@
 namespace vorne {
 
 // The dispatch of one cell: letter (the cell's text, compared exactly, lower
-// case) at column c and row r. A table letter appends the cell rectangle
-// (left = c x 20, top = r x 20) at the table's counter and raises the counter;
-// "b", "e" and "f" replace the single object (the last one placed wins). With
-// restore (a rebuild after a miss) the taken and opened flags of items, the
-// door and the power item are left as they are. Any other text is an empty
-// cell. Returns false, writing nothing, when the letter's table has no free
-// entry (400 walls, ladders, coins, keys or locks of a kind; 400 enemies of
-// kinds g, h or j; 399 of kind i, whose next state entry is written too).
+// case; what each letter builds is stagefile::letters) at column c and row r.
+// A table letter appends the cell rectangle (left = c x 20, top = r x 20) at
+// the table's counter and raises the counter; "b", "e" and "f" replace the
+// single object (the last one placed wins). With restore (a rebuild after a
+// miss) the taken and opened flags of items, the door and the power item are
+// left as they are. Any other text is an empty cell. Returns false, writing
+// nothing, when the letter's table has no free entry (400 walls, ladders,
+// coins, keys or locks of a kind; 400 enemies of kinds g, h or j; 399 of kind
+// i, whose next state entry is written too).
 bool place_object(World& world, std::string_view letter, int32_t c, int32_t r, bool restore);
 
 // Most entries a stage may put in the table of letter (0 for other texts),
-// and the object's name in the plural, for messages.
+// and the object's name in the plural, for messages: stagefile::letters.
 int32_t object_capacity(std::string_view letter);
 std::string_view object_name(std::string_view letter);
 
