@@ -14,35 +14,45 @@ namespace {
 
 constexpr int kCell = kCellPixels;
 
+using stagefile::Object;
+
 // Where each chip's picture lies in the game's sheets. An opaque chip is
 // copied; a transparent one is drawn with its silhouette and image cells.
 struct ChipArt {
+    Object object;      // what the chip's letter builds
     const char* sheet;  // nullptr: the empty cell, plain ground
     QPoint image;
     QPoint silhouette;
     bool opaque;
 };
 
-const std::array<ChipArt, kChipCount>& chip_art() {
-    static const std::array<ChipArt, kChipCount> art = {{
-        {"kabe", {0, 0}, {}, true},           // a wall
-        {"pc", {0, 0}, {0, 20}, false},       // b player
-        {"hasi", {0, 0}, {0, 20}, false},     // c ladder
-        {"tc", {0, 0}, {0, 20}, false},       // d coin
-        {"ki", {0, 0}, {0, 20}, false},       // e power item
-        {"tobira", {0, 0}, {}, true},         // f closed door
-        {"t1c", {0, 0}, {0, 20}, false},      // g enemy fronts share one silhouette
-        {"t1c", {60, 0}, {0, 20}, false},     // h
-        {"t1c", {60, 60}, {0, 20}, false},    // i
-        {"t1c", {0, 120}, {0, 20}, false},    // j
-        {"kagic", {0, 0}, {0, 20}, false},    // k key 1
-        {"kagic", {0, 40}, {0, 60}, false},   // l lock 1
-        {"kagic", {20, 0}, {0, 20}, false},   // m key 2
-        {"kagic", {20, 40}, {0, 60}, false},  // n lock 2
-        {nullptr, {}, {}, true},              // z empty cell
-    }};
-    return art;
+constexpr std::array<ChipArt, kChipCount> chip_art = {{
+    {Object::wall, "kabe", {0, 0}, {}, true},
+    {Object::player_start, "pc", {0, 0}, {0, 20}, false},
+    {Object::ladder, "hasi", {0, 0}, {0, 20}, false},
+    {Object::coin, "tc", {0, 0}, {0, 20}, false},
+    {Object::power_item, "ki", {0, 0}, {0, 20}, false},
+    {Object::door, "tobira", {0, 0}, {}, true},        // closed
+    {Object::enemy_g, "t1c", {0, 0}, {0, 20}, false},  // enemy fronts share one silhouette
+    {Object::enemy_h, "t1c", {60, 0}, {0, 20}, false},
+    {Object::enemy_i, "t1c", {60, 60}, {0, 20}, false},
+    {Object::enemy_j, "t1c", {0, 120}, {0, 20}, false},
+    {Object::key1, "kagic", {0, 0}, {0, 20}, false},
+    {Object::lock1, "kagic", {0, 40}, {0, 60}, false},
+    {Object::key2, "kagic", {20, 0}, {0, 20}, false},
+    {Object::lock2, "kagic", {20, 40}, {0, 60}, false},
+    {Object::empty, nullptr, {}, {}, true},
+}};
+
+// The strip shows the chips in the order of the letters' table, one cell each.
+constexpr bool art_in_chip_order() {
+    for (size_t i = 0; i < chip_art.size(); ++i) {
+        if (chip_art[i].object != stagefile::letters[i].object) return false;
+    }
+    return true;
 }
+static_assert(art_in_chip_order());
+static_assert(kStripWidth == kChipCount * kCell);
 
 bool holds_cell(const QImage& sheet, QPoint cell) {
     return cell.x() >= 0 && cell.y() >= 0 && cell.x() + kCell <= sheet.width() &&
@@ -112,9 +122,8 @@ QImage compose_chip_strip(const QString& sheet_folder, QStringList* problems) {
 
     QMap<QString, QImage> sheets;
     QMap<QString, QString> missing;  // sheet -> chips drawn plain
-    const auto& art = chip_art();
     for (int32_t index = 0; index < kChipCount; ++index) {
-        const ChipArt& chip = art[index];
+        const ChipArt& chip = chip_art[static_cast<size_t>(index)];
         const int x = index * kCell;
         const char letter = chip_letter(index)[0];
         if (!chip.sheet) {

@@ -363,7 +363,7 @@ void EditorWindow::canvas_mouse_release(Qt::MouseButtons buttons) {
 }
 
 void EditorWindow::paint_cursor_cell(Qt::MouseButtons buttons) {
-    static const std::string empty_cell(1, 'z');
+    static const std::string empty_cell(kEmptyLetter);
     const std::string* letter = nullptr;
     if (buttons == Qt::LeftButton) {
         letter = &model_.selected_chip;

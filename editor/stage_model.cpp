@@ -11,8 +11,8 @@ namespace {
 
 // Shared texts: assigning these copies a short string (and keeps GCC 12's
 // string-overlap false positives out of the release build).
-const std::string empty_cell = "z";
-const std::string wall_cell = "a";
+const std::string empty_cell(kEmptyLetter);
+const std::string wall_cell(kWallLetter);
 
 int32_t clamp_size(int32_t size) {
     return std::clamp<int32_t>(size, 0, kMaxCells);
@@ -21,15 +21,15 @@ int32_t clamp_size(int32_t size) {
 }  // namespace
 
 int32_t chip_index(std::string_view letter) {
-    for (int32_t i = 0; i < kChipCount; ++i) {
-        if (kChipLetters[i] == letter) return i;
-    }
-    return -1;
+    // Chips follow the order of the letters' table, so a letter's object is
+    // its chip's index.
+    const stagefile::Letter& entry = stagefile::letter_of(letter);
+    return entry.text == letter ? static_cast<int32_t>(entry.object) : -1;
 }
 
 std::string_view chip_letter(int32_t index) {
     if (index < 0 || index >= kChipCount) return {};
-    return kChipLetters[index];
+    return stagefile::letters[static_cast<size_t>(index)].text;
 }
 
 int32_t strip_offset(std::string_view cell, int32_t previous) {

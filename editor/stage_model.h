@@ -9,16 +9,22 @@
 #include <string_view>
 #include <vector>
 
+#include "stagefile/letters.h"
+
 namespace vorne::editor {
 
 // Columns and rows run 1..kMaxCells; index 0 of the grid is never used.
 inline constexpr int32_t kMaxCells = 20;
 inline constexpr int32_t kCellPixels = 20;
 
-// The fifteen chips of the strip, in strip order: "a" .. "n", then "z".
-inline constexpr int32_t kChipCount = 15;
-inline constexpr std::array<std::string_view, kChipCount> kChipLetters = {
-    "a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "z"};
+// The fifteen chips of the strip, in strip order: the letters of a stage file
+// in the order of stagefile::letters, "a" .. "n", then the empty cell "z".
+inline constexpr int32_t kChipCount = static_cast<int32_t>(stagefile::letters.size());
+static_assert(kChipCount == 15);
+
+// The letters of the frame and of an empty (or erased) cell.
+inline constexpr std::string_view kWallLetter = stagefile::letter(stagefile::Object::wall).text;
+inline constexpr std::string_view kEmptyLetter = stagefile::letter(stagefile::Object::empty).text;
 
 // Index 0..14 of the chip showing letter, or -1 for any other text (a
 // foreign letter, several characters, or the empty text).
@@ -65,7 +71,7 @@ struct StageModel {
     int32_t framed_width = 10;
     int32_t framed_height = 10;
     // The letter the left mouse button paints.
-    std::string selected_chip = "z";
+    std::string selected_chip = std::string(kEmptyLetter);
 
     // Cell (column, row); both must be 0..kMaxCells.
     std::string& cell(int32_t column, int32_t row) { return edit_grid[column][row]; }
