@@ -13,6 +13,7 @@
 
 #include "game/render/png_encode.h"
 #include "game/shell/game.h"
+#include "game/shell/inputs.h"
 #include "game/shell/json.h"
 #include "game/world/world.h"
 

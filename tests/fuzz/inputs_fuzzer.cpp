@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "game/shell/options.h"
+#include "game/shell/inputs.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

@@ -1,0 +1,33 @@
+// The headless runner's recorded-input files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vorne {
+
+// The most bytes a recorded-input file may hold, and one of its lines.
+inline constexpr uint64_t max_inputs_bytes = uint64_t{16} << 20;
+inline constexpr size_t max_input_line_bytes = 4096;
+
+// One line of recorded input, for count ticks.
+struct InputStep {
+    int64_t count = 1;
+    int16_t stick_x = 0;
+    int16_t stick_y = 0;
+    int32_t buttons = 0;
+};
+
+// Reads a recorded-input file: lines "[N*]SX SY B" ending in LF or CR LF,
+// blank lines and lines starting with '#' skipped. Only a readable regular
+// file (or /dev/null) of at most max_inputs_bytes is taken. On failure returns
+// nullopt and sets error to one line naming the file, the line and the problem;
+// the file's bytes are quoted escaped and cut short.
+std::optional<std::vector<InputStep>> read_inputs(const std::string& path, std::string& error);
+std::optional<std::vector<InputStep>> parse_inputs(const std::string& text, const std::string& name,
+                                                   std::string& error);
+
+}  // namespace vorne
