@@ -64,5 +64,58 @@ TEST(Options, BadCommandLinesNameTheProblem) {
     }
 }
 
+// Each argument is read in turn, and the first bad one is the one named: a
+// flag takes no value (not even an empty one), "--opt=" is an empty value, an
+// option's value is the next argument whatever it looks like, short options do
+// not run together, and numbers are plain decimals.
+TEST(Options, EdgesOfTheCommandLine) {
+    auto shown = [](const ParsedOptions& p) {
+        if (!p.error.empty()) return p.error;
+        const Options& o = p.options;
+        std::string s = "map=" + o.map + " scale=" + std::to_string(o.scale) +
+                        " ticks=" + (o.ticks ? std::to_string(*o.ticks) : "-");
+        for (const TickFile& d : o.dumps)
+            s += " dump=" + std::to_string(d.tick) + ":" + d.path;
+        return s;
+    };
+    const std::string unknown = "unknown option '";
+    struct Case {
+        std::vector<std::string> args;
+        std::string shown;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--help="}, "--help takes no value"},
+             {{"--help=true"}, "--help takes no value"},
+             {{"--headless="}, "--headless takes no value"},
+             {{"-hh"}, unknown + "-hh' (try --help)"},
+             {{"-h=x"}, unknown + "-h=x' (try --help)"},
+             {{"--"}, unknown + "--' (try --help)"},
+             {{"--map=", "x"}, "--map needs a stage file"},
+             {{"--scale=", "5"}, "--scale needs a whole number from 1 to 16"},
+             {{"--map", "--headless"}, "map=--headless scale=3 ticks=-"},
+             {{"--map", "a", "--map", "b", "--scale=16"}, "map=b scale=16 ticks=-"},
+             {{"--scale", "03"}, "map= scale=3 ticks=-"},
+             {{"--scale", "+3"}, "--scale needs a whole number from 1 to 16"},
+             {{"--scale", " 3"}, "--scale needs a whole number from 1 to 16"},
+             {{"--scale", "0x3"}, "--scale needs a whole number from 1 to 16"},
+             {{"--headless", "--ticks", "010"}, "map= scale=3 ticks=10"},
+             {{"--headless", "--ticks", "-0"}, "map= scale=3 ticks=0"},
+             {{"--headless", "--ticks", "9223372036854775808"},
+              "--ticks needs a whole number of 0 or more"},
+             {{"--headless", "--dump", "01:a"}, "map= scale=3 ticks=- dump=1:a"},
+             {{"--headless", "--dump", "+1:a"}, "--dump needs TICK:FILE with a tick of 1 or more"},
+             {{"--headless", "--dump", "1:a", "2:b"}, unknown + "2:b' (try --help)"},
+             {{"--bogus", "--scale", "0"}, unknown + "--bogus' (try --help)"},
+             {{"--scale", "0", "--bogus"}, "--scale needs a whole number from 1 to 16"},
+             {{"--help", "--check", "x"}, "--check takes no other options"},
+             {{"--check", "x", "--check", "y"}, "--check takes no other options"},
+             {{"--check", "x", "--bogus"}, unknown + "--bogus' (try --help)"},
+             {{"--trace", "t", "--inputs", "i"}, "--inputs needs --headless"},
+             {{"--dialog", "d", "--ticks", "1"}, "--ticks needs --headless"},
+         }) {
+        EXPECT_EQ(shown(parse(c.args)), c.shown) << "args[0]=" << c.args[0];
+    }
+}
+
 }  // namespace
 }  // namespace vorne
