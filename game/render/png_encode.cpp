@@ -1,99 +1,100 @@
 #include "game/render/png_encode.h"
 
-#include <algorithm>
-#include <array>
+#include <png.h>
+
 #include <cerrno>
+#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 
 namespace vorne {
 namespace {
 
-uint32_t crc32_of(const uint8_t* data, size_t len, uint32_t crc = 0) {
-    static const std::array<uint32_t, 256> table = [] {
-        std::array<uint32_t, 256> t{};
-        for (uint32_t n = 0; n < 256; ++n) {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    crc = ~crc;
-    for (size_t i = 0; i < len; ++i)
-        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
+// Where libpng writes: the bytes, and what went wrong. Nothing here may throw
+// through libpng, which is C.
+struct Sink {
+    std::vector<uint8_t> bytes;
+    bool out_of_memory = false;
+    char error[160] = "";
+};
+
+void append(png_structp png, png_bytep data, size_t length) {
+    auto* sink = static_cast<Sink*>(png_get_io_ptr(png));
+    try {
+        sink->bytes.insert(sink->bytes.end(), data, data + length);
+    } catch (...) {
+        sink->out_of_memory = true;
+    }
 }
 
-void put_u32(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v >> 24));
-    out.push_back(static_cast<uint8_t>(v >> 16));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-    out.push_back(static_cast<uint8_t>(v));
+void flush(png_structp) {}
+
+[[noreturn]] void fail(png_structp png, png_const_charp message) {
+    auto* sink = static_cast<Sink*>(png_get_error_ptr(png));
+    std::snprintf(sink->error, sizeof sink->error, "%s", message);
+    png_longjmp(png, 1);
 }
 
-void put_chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& body) {
-    put_u32(out, static_cast<uint32_t>(body.size()));
-    size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), body.begin(), body.end());
-    put_u32(out, crc32_of(out.data() + start, out.size() - start));
-}
+void ignore_warning(png_structp, png_const_charp) {}
 
 }  // namespace
 
-std::vector<uint8_t> encode_png(int width, int height, const std::vector<uint32_t>& argb) {
-    // Raw scanlines: filter byte 0, then RGBA.
-    std::vector<uint8_t> raw;
-    raw.reserve(static_cast<size_t>(height) * (1 + 4 * static_cast<size_t>(width)));
-    for (int y = 0; y < height; ++y) {
-        raw.push_back(0);
-        for (int x = 0; x < width; ++x) {
-            uint32_t p = argb[static_cast<size_t>(y) * width + x];
-            raw.push_back(static_cast<uint8_t>(p >> 16));
-            raw.push_back(static_cast<uint8_t>(p >> 8));
-            raw.push_back(static_cast<uint8_t>(p));
-            raw.push_back(static_cast<uint8_t>(p >> 24));
+std::vector<uint8_t> encode_png(int width, int height, const std::vector<uint32_t>& argb,
+                                std::string* error) {
+    // libpng takes rows of R, G, B, A bytes.
+    std::vector<uint8_t> rgba;
+    std::vector<png_bytep> rows;
+    if (width > 0 && height > 0) {
+        const size_t row_bytes = 4 * static_cast<size_t>(width);
+        rgba.resize(row_bytes * static_cast<size_t>(height));
+        for (size_t i = 0; i < rgba.size() / 4; ++i) {
+            const uint32_t p = argb[i];
+            rgba[4 * i] = static_cast<uint8_t>(p >> 16);
+            rgba[4 * i + 1] = static_cast<uint8_t>(p >> 8);
+            rgba[4 * i + 2] = static_cast<uint8_t>(p);
+            rgba[4 * i + 3] = static_cast<uint8_t>(p >> 24);
         }
+        for (int y = 0; y < height; ++y)
+            rows.push_back(rgba.data() + row_bytes * static_cast<size_t>(y));
     }
 
-    // zlib stream of stored blocks (at most 65535 bytes each) and an Adler-32.
-    std::vector<uint8_t> z{0x78, 0x01};
-    size_t pos = 0;
-    do {
-        size_t n = std::min<size_t>(65535, raw.size() - pos);
-        bool last = pos + n == raw.size();
-        z.push_back(last ? 1 : 0);
-        z.push_back(static_cast<uint8_t>(n));
-        z.push_back(static_cast<uint8_t>(n >> 8));
-        z.push_back(static_cast<uint8_t>(~n));
-        z.push_back(static_cast<uint8_t>(~n >> 8));
-        z.insert(z.end(), raw.begin() + static_cast<long>(pos),
-                 raw.begin() + static_cast<long>(pos + n));
-        pos += n;
-    } while (pos < raw.size());
-    uint32_t a = 1, b = 0;
-    for (uint8_t byte : raw) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
+    Sink sink;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, fail, ignore_warning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        if (error) *error = "out of memory";
+        return {};
     }
-    put_u32(z, (b << 16) | a);
-
-    std::vector<uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<uint8_t> ihdr;
-    put_u32(ihdr, static_cast<uint32_t>(width));
-    put_u32(ihdr, static_cast<uint32_t>(height));
-    ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});  // 8-bit, RGBA, deflate, no filter, no interlace
-    put_chunk(out, "IHDR", ihdr);
-    put_chunk(out, "IDAT", z);
-    put_chunk(out, "IEND", {});
-    return out;
+    // libpng's errors come back here; everything above outlives the jump.
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        if (error) *error = sink.error;
+        return {};
+    }
+    png_set_write_fn(png, &sink, append, flush);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    if (sink.out_of_memory) {
+        if (error) *error = "out of memory";
+        return {};
+    }
+    return std::move(sink.bytes);
 }
 
 bool write_png(const std::string& path, int width, int height, const std::vector<uint32_t>& argb,
                std::string* error) {
-    std::vector<uint8_t> bytes = encode_png(width, height, argb);
+    std::string reason;
+    std::vector<uint8_t> bytes = encode_png(width, height, argb, &reason);
+    if (bytes.empty()) {
+        if (error) *error = path + ": cannot be written as PNG: " + reason;
+        return false;
+    }
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {
         if (error) *error = path + ": " + std::strerror(errno);
