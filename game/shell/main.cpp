@@ -7,9 +7,7 @@
 
 #include "game/audio/audio.h"
 #include "game/input/input.h"
-#include "game/platform/sdl_platform.h"
-#include "game/platform/sdl_text.h"
-#include "game/platform/single_instance.h"
+#include "game/platform/platform.h"
 #include "game/shell/game.h"
 #include "game/shell/headless.h"
 #include "game/shell/options.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "game/input/input.h"
-#include "game/platform/sdl_platform.h"
+#include "game/platform/sdl_input.h"
 
 namespace vorne {
 namespace {
