@@ -6,6 +6,7 @@
 #include "game/platform/sdl_input.h"
 #include "game/platform/sdl_music.h"
 #include "game/platform/sdl_sound.h"
+#include "game/platform/sdl_system.h"
 #include "game/platform/sdl_text.h"
 #include "game/platform/sdl_video.h"
 #include "game/platform/single_instance.h"

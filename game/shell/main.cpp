@@ -1,6 +1,4 @@
 // vorne1.0: the game window, or the headless runner with --headless.
-#include <SDL.h>
-
 #include <iostream>
 #include <string>
 #include <vector>
@@ -22,9 +20,9 @@ int run_window(const Options& options, const std::string& folder) {
     SingleInstance instance(single_instance_lock_path());
     if (!instance.acquired()) return 0;
 
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) !=
-        0) {
-        std::cerr << "vorne1.0: cannot open a window: " << SDL_GetError() << '\n';
+    SdlSystem sdl;  // stopped once the window and the rest are gone
+    if (!sdl.start()) {
+        std::cerr << "vorne1.0: cannot open a window: " << sdl.error() << '\n';
         return 1;
     }
     int status = 0;
@@ -75,7 +73,6 @@ int run_window(const Options& options, const std::string& folder) {
             }
         }
     }
-    SDL_Quit();
     return status;
 }
 
@@ -117,7 +114,7 @@ int main(int argc, char** argv) {
     if (!options.check.empty()) return run_check(options.check);
     std::string folder = running_program_folder();
     if (options.headless) {
-        // Text and pictures need no display; SDL is not started.
+        // Text and pictures need no display: no window, no devices.
         SdlText text;
         return run_headless(options, folder, HeadlessServices{&text, load_image_file});
     }
