@@ -15,6 +15,7 @@
 #include "game/shell/game.h"
 #include "game/shell/inputs.h"
 #include "game/shell/json.h"
+#include "game/world/object_tables.h"
 #include "game/world/world.h"
 
 namespace vorne {
@@ -141,38 +142,12 @@ std::string dump_world(const World& w) {
     JsonWriter j;
     j.begin_object();
 
-    put_rect_table(j, "wall_table", w.wall_table);
-    j.key("wall_count").value(w.wall_count);
-    put_rect_table(j, "ladder_table", w.ladder_table);
-    j.key("ladder_count").value(w.ladder_count);
-    put_rect_table(j, "coin_table", w.coin_table);
-    j.key("coin_count").value(w.coin_count);
-    put_flag_table(j, "coin_taken", w.coin_taken);
-    put_rect_table(j, "key1_table", w.key1_table);
-    j.key("key1_count").value(w.key1_count);
-    put_flag_table(j, "key1_taken", w.key1_taken);
-    put_rect_table(j, "lock1_table", w.lock1_table);
-    j.key("lock1_count").value(w.lock1_count);
-    put_flag_table(j, "lock1_opened", w.lock1_opened);
-    put_rect_table(j, "key2_table", w.key2_table);
-    j.key("key2_count").value(w.key2_count);
-    put_flag_table(j, "key2_taken", w.key2_taken);
-    put_rect_table(j, "lock2_table", w.lock2_table);
-    j.key("lock2_count").value(w.lock2_count);
-    put_flag_table(j, "lock2_opened", w.lock2_opened);
-
-    put_rect_table(j, "enemy_g_table", w.enemy_g_table);
-    j.key("enemy_g_count").value(w.enemy_g_count);
-    put_enemy_states(j, "enemy_g_state", w.enemy_g_state);
-    put_rect_table(j, "enemy_h_table", w.enemy_h_table);
-    j.key("enemy_h_count").value(w.enemy_h_count);
-    put_enemy_states(j, "enemy_h_state", w.enemy_h_state);
-    put_rect_table(j, "enemy_i_table", w.enemy_i_table);
-    j.key("enemy_i_count").value(w.enemy_i_count);
-    put_enemy_states(j, "enemy_i_state", w.enemy_i_state);
-    put_rect_table(j, "enemy_j_table", w.enemy_j_table);
-    j.key("enemy_j_count").value(w.enemy_j_count);
-    put_enemy_states(j, "enemy_j_state", w.enemy_j_state);
+    for (const ConstObjectTable& t : object_tables(w)) {
+        put_rect_table(j, std::string(t.name) + "_table", t.rects);
+        j.key(std::string(t.name) + "_count").value(t.count);
+        if (!t.flags.empty()) put_flag_table(j, t.state_name, t.flags);
+        if (!t.states.empty()) put_enemy_states(j, t.state_name, t.states);
+    }
     put_rect_table(j, "enemy_shot_table", w.enemy_shot_table);
 
     j.key("player_rect");

@@ -2,16 +2,9 @@
 
 #include <algorithm>
 
+#include "game/world/object_tables.h"
+
 namespace vorne {
-namespace {
-
-template <size_t N>
-void clear_entries(std::array<Rect, N>& table, int32_t last) {
-    for (int32_t i = 1; i <= last; ++i)
-        table[i] = Rect{};
-}
-
-}  // namespace
 
 void hairetu(World& world) {
     // Column by column from an empty column: each column's rows lie side by
@@ -22,35 +15,20 @@ void hairetu(World& world) {
                   world.stage_grid[column].begin() + 1);
     }
     world.player_rect = Rect{};
-    clear_entries(world.wall_table, table_capacity);
-    clear_entries(world.ladder_table, table_capacity);
-    clear_entries(world.coin_table, table_capacity);
-    clear_entries(world.key1_table, table_capacity);
-    clear_entries(world.lock1_table, table_capacity);
-    clear_entries(world.key2_table, table_capacity);
-    clear_entries(world.lock2_table, table_capacity);
-    // Entries 401..500 of the enemy tables are never cleared (never filled
-    // either: a stage holds at most 400 enemies of a kind).
-    clear_entries(world.enemy_g_table, enemy_state_capacity);
-    clear_entries(world.enemy_h_table, enemy_state_capacity);
-    clear_entries(world.enemy_i_table, enemy_state_capacity);
-    clear_entries(world.enemy_j_table, enemy_state_capacity);
+    // Entries 1..400 of every table: entries 401..500 of the enemy tables
+    // are never cleared (never filled either: a stage holds at most 400
+    // enemies of a kind).
+    for (const ObjectTable& t : object_tables(world)) {
+        for (int32_t i = 1; i <= t.capacity; ++i)
+            t.rects[i] = Rect{};
+    }
     world.door_rect = Rect{};
     world.power_item_rect = Rect{};
 }
 
 void reset_counters(World& world) {
-    world.wall_count = 1;
-    world.coin_count = 1;
-    world.ladder_count = 1;
-    world.enemy_g_count = 1;
-    world.enemy_h_count = 1;
-    world.enemy_i_count = 1;
-    world.enemy_j_count = 1;
-    world.key1_count = 1;
-    world.lock1_count = 1;
-    world.key2_count = 1;
-    world.lock2_count = 1;
+    for (const ObjectTable& t : object_tables(world))
+        t.count = 1;
 }
 
 void reset_game(World& world) {

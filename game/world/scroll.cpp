@@ -1,22 +1,23 @@
 #include "game/world/scroll.h"
 
 #include <algorithm>
+#include <span>
+
+#include "game/world/object_tables.h"
 
 namespace vorne {
 namespace {
 
-template <size_t N>
-void shift_table_x(std::array<Rect, N>& table, int32_t count, int32_t delta) {
-    const int32_t last = loop_end(count, static_cast<int32_t>(N) - 1);
+void shift_table_x(std::span<Rect> table, int32_t count, int32_t delta) {
+    const int32_t last = loop_end(count, static_cast<int32_t>(table.size()) - 1);
     for (int32_t i = 1; i <= last; ++i) {
         table[i].left += delta;
         table[i].right = table[i].left + cell_size;
     }
 }
 
-template <size_t N>
-void shift_table_y(std::array<Rect, N>& table, int32_t count, int32_t delta) {
-    const int32_t last = loop_end(count, static_cast<int32_t>(N) - 1);
+void shift_table_y(std::span<Rect> table, int32_t count, int32_t delta) {
+    const int32_t last = loop_end(count, static_cast<int32_t>(table.size()) - 1);
     for (int32_t i = 1; i <= last; ++i) {
         table[i].top += delta;
         table[i].bottom = table[i].top + cell_size;
@@ -34,39 +35,21 @@ void shift_y(Rect& rect, int32_t delta) {
 }
 
 void shift_world_horizontally(World& w, int32_t delta) {
-    shift_table_x(w.wall_table, w.wall_count, delta);
-    shift_table_x(w.ladder_table, w.ladder_count, delta);
-    shift_table_x(w.coin_table, w.coin_count, delta);
-    shift_table_x(w.key1_table, w.key1_count, delta);
-    shift_table_x(w.lock1_table, w.lock1_count, delta);
-    shift_table_x(w.key2_table, w.key2_count, delta);
-    shift_table_x(w.lock2_table, w.lock2_count, delta);
-    shift_table_x(w.enemy_g_table, w.enemy_g_count, delta);
-    shift_table_x(w.enemy_h_table, w.enemy_h_count, delta);
-    shift_table_x(w.enemy_i_table, w.enemy_i_count, delta);
-    shift_table_x(w.enemy_j_table, w.enemy_j_count, delta);
+    for (const ObjectTable& t : object_tables(w))
+        shift_table_x(t.rects, t.count, delta);
     shift_x(w.door_rect, delta);
     shift_x(w.power_item_rect, delta);
 }
 
 void shift_world_vertically(World& w, int32_t delta) {
-    shift_table_y(w.wall_table, w.wall_count, delta);
+    for (const ObjectTable& t : object_tables(w))
+        shift_table_y(t.rects, t.count, delta);
     if (w.player_shot_active == 1) shift_y(w.player_shot_rect, delta);
     // The shot of a kind-i enemy shares that enemy's index.
     const int32_t last_shot = loop_end(w.enemy_i_count, enemy_shot_capacity);
     for (int32_t i = 1; i <= last_shot; ++i) {
         if (w.enemy_i_state[i].enemy_shot_active == 1) shift_y(w.enemy_shot_table[i], delta);
     }
-    shift_table_y(w.ladder_table, w.ladder_count, delta);
-    shift_table_y(w.coin_table, w.coin_count, delta);
-    shift_table_y(w.key1_table, w.key1_count, delta);
-    shift_table_y(w.lock1_table, w.lock1_count, delta);
-    shift_table_y(w.key2_table, w.key2_count, delta);
-    shift_table_y(w.lock2_table, w.lock2_count, delta);
-    shift_table_y(w.enemy_g_table, w.enemy_g_count, delta);
-    shift_table_y(w.enemy_h_table, w.enemy_h_count, delta);
-    shift_table_y(w.enemy_i_table, w.enemy_i_count, delta);
-    shift_table_y(w.enemy_j_table, w.enemy_j_count, delta);
     shift_y(w.door_rect, delta);
     shift_y(w.power_item_rect, delta);
 }

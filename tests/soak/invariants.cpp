@@ -13,9 +13,31 @@ std::ostream& operator<<(std::ostream& out, const Rect& r) {
     return out << '[' << r.left << ',' << r.top << ',' << r.right << ',' << r.bottom << ']';
 }
 
+// What the checks know of each table of the world's list, in its order: the
+// letter that places an entry, whether place_camera turns the counter into a
+// count of entries, and for enemies the pixels of one step.
+struct TableRules {
+    char letter;
+    bool counts_entries;
+    int32_t speed;
+};
+constexpr std::array<TableRules, table_count> table_rules{{
+    {'a', true, 0},
+    {'c', true, 0},
+    {'d', true, 0},
+    {'k', false, 0},
+    {'l', false, 0},
+    {'m', false, 0},
+    {'n', false, 0},
+    {'g', true, 5},
+    {'h', false, 10},
+    {'i', false, 5},
+    {'j', false, 5},
+}};
+
 // One rectangle table of the world as the checks see it.
 struct TableView {
-    const char* name;
+    std::string name;  // as the dump names it: "wall_table"
     char letter;
     const Rect* rects;
     int32_t count;
@@ -26,28 +48,21 @@ struct TableView {
 };
 
 std::array<TableView, table_count> table_views(const World& w) {
-    return {{
-        {"wall_table", 'a', w.wall_table.data(), w.wall_count, true, nullptr, nullptr, 0},
-        {"ladder_table", 'c', w.ladder_table.data(), w.ladder_count, true, nullptr, nullptr, 0},
-        {"coin_table", 'd', w.coin_table.data(), w.coin_count, true, w.coin_taken.data(), nullptr,
-         0},
-        {"key1_table", 'k', w.key1_table.data(), w.key1_count, false, w.key1_taken.data(), nullptr,
-         0},
-        {"lock1_table", 'l', w.lock1_table.data(), w.lock1_count, false, w.lock1_opened.data(),
-         nullptr, 0},
-        {"key2_table", 'm', w.key2_table.data(), w.key2_count, false, w.key2_taken.data(), nullptr,
-         0},
-        {"lock2_table", 'n', w.lock2_table.data(), w.lock2_count, false, w.lock2_opened.data(),
-         nullptr, 0},
-        {"enemy_g_table", 'g', w.enemy_g_table.data(), w.enemy_g_count, true, nullptr,
-         w.enemy_g_state.data(), 5},
-        {"enemy_h_table", 'h', w.enemy_h_table.data(), w.enemy_h_count, false, nullptr,
-         w.enemy_h_state.data(), 10},
-        {"enemy_i_table", 'i', w.enemy_i_table.data(), w.enemy_i_count, false, nullptr,
-         w.enemy_i_state.data(), 5},
-        {"enemy_j_table", 'j', w.enemy_j_table.data(), w.enemy_j_count, false, nullptr,
-         w.enemy_j_state.data(), 5},
-    }};
+    const auto tables = object_tables(w);
+    std::array<TableView, table_count> views;
+    for (size_t id = 0; id < views.size(); ++id) {
+        const ConstObjectTable& t = tables[id];
+        const TableRules& rules = table_rules[id];
+        views[id] = {std::string(t.name) + "_table",
+                     rules.letter,
+                     t.rects.data(),
+                     t.count,
+                     rules.counts_entries,
+                     t.flags.empty() ? nullptr : t.flags.data(),
+                     t.states.empty() ? nullptr : t.states.data(),
+                     rules.speed};
+    }
+    return views;
 }
 
 bool is_enemy(TableId id) {
@@ -60,32 +75,10 @@ constexpr int32_t loop_capacity = table_capacity;
 static_assert(enemy_state_capacity == table_capacity);
 
 int32_t table_of(char letter) {
-    switch (letter) {
-        case 'a':
-            return walls;
-        case 'c':
-            return ladders;
-        case 'd':
-            return coins;
-        case 'k':
-            return keys1;
-        case 'l':
-            return locks1;
-        case 'm':
-            return keys2;
-        case 'n':
-            return locks2;
-        case 'g':
-            return enemies_g;
-        case 'h':
-            return enemies_h;
-        case 'i':
-            return enemies_i;
-        case 'j':
-            return enemies_j;
-        default:
-            return -1;
+    for (int32_t id = 0; id < table_count; ++id) {
+        if (table_rules[id].letter == letter) return id;
     }
+    return -1;
 }
 
 void place(StageModel::Placement& p, const std::string& text, int32_t c, int32_t r) {

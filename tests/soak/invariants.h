@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "game/world/world.h"
+#include "game/world/object_tables.h"
 
 namespace vorne::soak {
 
-// The eleven rectangle tables, in the order the scroll moves them.
+// The eleven rectangle tables, in the order of the world's list
+// (game/world/object_tables.h).
 enum TableId {
     walls,
     ladders,
@@ -26,7 +27,8 @@ enum TableId {
     enemies_i,
     enemies_j
 };
-inline constexpr int32_t table_count = 11;
+inline constexpr int32_t table_count = object_table_count;
+static_assert(enemies_j + 1 == table_count);
 
 struct Cell {
     int32_t c = 0;  // 1-based column
