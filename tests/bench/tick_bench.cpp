@@ -13,7 +13,7 @@
 #include "game/platform/sdl_text.h"
 #include "game/render/sheets.h"
 #include "game/shell/game.h"
-#include "game/shell/headless.h"
+#include "game/shell/headless_ports.h"
 #include "tests/bench/bench_stages.h"
 #include "tests/support/stage_rows.h"
 

@@ -37,7 +37,7 @@
 #include <vector>
 
 #include "game/shell/game.h"
-#include "game/shell/headless.h"
+#include "game/shell/headless_ports.h"
 #include "game/world/stage_error.h"
 #include "stagefile/check.h"
 #include "stagefile/count.h"
@@ -283,7 +283,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         run_tick(game);
 
         if (game.quit) {
-            fuzz::check(in.buttons & button_quit, target, "the game quit, though Esc was not pressed");
+            fuzz::check(in.buttons & button_quit, target,
+                        "the game quit, though Esc was not pressed");
             break;
         }
         fuzz::check(!(in.buttons & button_quit), target, "Esc was pressed and the game went on");

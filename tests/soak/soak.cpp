@@ -34,8 +34,9 @@
 #include <string>
 #include <vector>
 
+#include "game/shell/dump.h"
 #include "game/shell/game.h"
-#include "game/shell/headless.h"
+#include "game/shell/headless_ports.h"
 #include "tests/soak/invariants.h"
 #include "tests/soak/random_input.h"
 #include "tests/soak/stages.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "game/shell/game.h"
-#include "game/shell/headless.h"
+#include "game/shell/headless_ports.h"
 
 namespace vorne::testing {
 

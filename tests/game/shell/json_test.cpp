@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "game/shell/headless.h"
+#include "game/shell/dump.h"
 #include "game/world/world.h"
 
 namespace vorne {
