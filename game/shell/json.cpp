@@ -4,54 +4,55 @@
 
 namespace vorne {
 
-void JsonWriter::separate() {
-    if (need_comma_) out_ += ',';
-    need_comma_ = false;
+void to_json(Json& j, const Rect& r) {
+    j = Json::array({r.left, r.top, r.right, r.bottom});
 }
 
-JsonWriter& JsonWriter::begin_object() {
-    separate();
-    out_ += '{';
-    return *this;
+void to_json(Json& j, const EnemyState& s) {
+    j = Json::array({s.enemy_pose, s.enemy_frame, s.enemy_armour, s.field4, s.field5,
+                     s.enemy_shot_active, s.enemy_shot_heading});
 }
 
-JsonWriter& JsonWriter::end_object() {
-    out_ += '}';
-    need_comma_ = true;
-    return *this;
+namespace {
+
+void append_json(std::string& out, const Json& value) {
+    switch (value.type()) {
+        case Json::value_t::object: {
+            out += '{';
+            for (auto item = value.begin(); item != value.end(); ++item) {
+                if (item != value.begin()) out += ',';
+                append_json_string(out, item.key());
+                out += ':';
+                append_json(out, item.value());
+            }
+            out += '}';
+            break;
+        }
+        case Json::value_t::array:
+            out += '[';
+            for (auto item = value.begin(); item != value.end(); ++item) {
+                if (item != value.begin()) out += ',';
+                append_json(out, *item);
+            }
+            out += ']';
+            break;
+        case Json::value_t::string:
+            append_json_string(out, value.get_ref<const std::string&>());
+            break;
+        case Json::value_t::number_integer:
+            out += std::to_string(value.get<int64_t>());
+            break;
+        default:  // unsigned and floating-point numbers, true, false, null
+            out += value.dump();
+    }
 }
 
-JsonWriter& JsonWriter::begin_array() {
-    separate();
-    out_ += '[';
-    return *this;
-}
+}  // namespace
 
-JsonWriter& JsonWriter::end_array() {
-    out_ += ']';
-    need_comma_ = true;
-    return *this;
-}
-
-JsonWriter& JsonWriter::key(std::string_view name) {
-    separate();
-    append_json_string(out_, name);
-    out_ += ':';
-    return *this;
-}
-
-JsonWriter& JsonWriter::value(int64_t v) {
-    separate();
-    out_ += std::to_string(v);
-    need_comma_ = true;
-    return *this;
-}
-
-JsonWriter& JsonWriter::value(std::string_view v) {
-    separate();
-    append_json_string(out_, v);
-    need_comma_ = true;
-    return *this;
+std::string json_text(const Json& value) {
+    std::string out;
+    append_json(out, value);
+    return out;
 }
 
 namespace {

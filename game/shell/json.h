@@ -1,30 +1,28 @@
-// A small JSON writer for the headless trace and dumps.
+// JSON of the headless trace and dumps. Documents are nlohmann::ordered_json
+// (keys keep the order they were added in) and are written compact, on one
+// line, by json_text. Strings are written by append_json_string rather than
+// by nlohmann's dump(): the files keep their bytes where the two differ
+// (backspace and form feed as \u0008 and \u000c, DEL as \u007f, and each byte
+// that is not UTF-8 as the six characters \ufffd).
 #pragma once
 
-#include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 
+#include "game/world/world.h"
+
 namespace vorne {
 
-class JsonWriter {
-  public:
-    JsonWriter& begin_object();
-    JsonWriter& end_object();
-    JsonWriter& begin_array();
-    JsonWriter& end_array();
-    JsonWriter& key(std::string_view name);
-    JsonWriter& value(int64_t v);
-    JsonWriter& value(std::string_view v);
-    JsonWriter& value(const char* v) { return value(std::string_view(v)); }
+using Json = nlohmann::ordered_json;
 
-    const std::string& text() const { return out_; }
+// A rectangle as [left, top, right, bottom]; an enemy state as its seven
+// fields in order.
+void to_json(Json& j, const Rect& r);
+void to_json(Json& j, const EnemyState& s);
 
-  private:
-    void separate();
-    std::string out_;
-    bool need_comma_ = false;
-};
+// The document as one line of text.
+std::string json_text(const Json& value);
 
 // Appends s to out as a JSON string; bytes that are not valid UTF-8 become
 // U+FFFD so the output is always valid JSON.

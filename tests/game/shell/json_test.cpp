@@ -8,29 +8,32 @@
 namespace vorne {
 namespace {
 
+// The bytes of strings in the trace and the dumps, where nlohmann's dump()
+// would write some of them otherwise.
 TEST(Json, EscapesAndKeepsUtf8) {
-    std::string out;
-    append_json_string(out, "a\"b\\c\n\x01 VORNE\xe3\x82\xb9");
-    EXPECT_EQ(out, "\"a\\\"b\\\\c\\n\\u0001 VORNE\xe3\x82\xb9\"");
-    out.clear();
-    // Bytes that are not UTF-8 (a stage cell may hold one) become U+FFFD.
-    append_json_string(out, "\xff\xe3\x82");
-    EXPECT_EQ(out, "\"\\ufffd\\ufffd\\ufffd\"");
+    const struct {
+        std::string_view text, json;
+    } cases[] = {
+        {"a\"b\\c\n\x01 VORNE\xe3\x82\xb9", "\"a\\\"b\\\\c\\n\\u0001 VORNE\xe3\x82\xb9\""},
+        {"\b\f\r\t\x7f", "\"\\u0008\\u000c\\r\\t\\u007f\""},
+        // Bytes that are not UTF-8 (a stage cell may hold one) become U+FFFD,
+        // one for each byte.
+        {"\xff\xe3\x82", "\"\\ufffd\\ufffd\\ufffd\""},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        append_json_string(out, c.text);
+        EXPECT_EQ(out, c.json);
+    }
 }
 
-TEST(Json, NestedValues) {
-    JsonWriter j;
-    j.begin_object().key("a").value(1).key("b").begin_array().value(-2).value("x").end_array();
-    j.key("c")
-        .begin_array()
-        .begin_array()
-        .end_array()
-        .begin_array()
-        .value(3)
-        .end_array()
-        .end_array();
-    j.end_object();
-    EXPECT_EQ(j.text(), R"({"a":1,"b":[-2,"x"],"c":[[],[3]]})");
+TEST(Json, OneLineKeysInTheirOrder) {
+    Json j;
+    j["b"] = 1;
+    j["a"] = Json::array({-2, "x\x7f"});
+    j["c"] = Json::array({Json::array(), Json::array({3})});
+    j["\xff"] = Rect{1, 2, 3, 4};
+    EXPECT_EQ(json_text(j), R"({"b":1,"a":[-2,"x\u007f"],"c":[[],[3]],"\ufffd":[1,2,3,4]})");
 }
 
 TEST(Dump, TablesRunFromIndexZeroThroughCapacity) {
