@@ -25,7 +25,7 @@ struct BasicObjectTable {
     std::string_view name;              // "coin": the dump's "coin_table" and "coin_count"
     std::span<Ref<Rect>> rects;         // the whole table, index 0 unused
     Ref<int32_t>& count;                // the counter (1 = empty)
-    int32_t capacity;                   // the highest index a stage fills
+    int32_t capacity;                   // highest usable index (enemies: of their states)
     std::string_view state_name;        // the dump's name of the flags or states, or empty
     std::span<Ref<int32_t>> flags;      // taken or opened flags of items, or empty
     std::span<Ref<EnemyState>> states;  // enemy states, or empty
@@ -34,8 +34,8 @@ using ObjectTable = BasicObjectTable<false>;
 using ConstObjectTable = BasicObjectTable<true>;
 
 // The tables of a World or a const World, in the order of the dump. Enemy
-// rectangle tables reach index 500, but a stage fills no more than their
-// state tables hold (400).
+// rectangle tables reach index 500, but only entries 1..400 have a state; the
+// reset clears no more.
 template <typename W>
 auto object_tables(W& w) {
     static_assert(std::is_same_v<std::remove_const_t<W>, World>);
