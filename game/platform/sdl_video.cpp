@@ -94,9 +94,46 @@ bool SdlWindow::fullscreen() const {
 }
 
 void SdlWindow::toggle_fullscreen() {
+    set_fullscreen(!fullscreen());
+}
+
+void SdlWindow::set_fullscreen(bool on) {
     // Fullscreen on the window's own display; the picture keeps whole-number
     // scales, centred on black.
-    if (window_) SDL_SetWindowFullscreen(window_, fullscreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (!window_ || on == fullscreen()) return;
+    if (on) windowed_ = windowed_area();
+    SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+}
+
+void SdlWindow::move_to(int x, int y) {
+    if (window_) SDL_SetWindowPosition(window_, x, y);
+}
+
+void SdlWindow::centre_on(int display) {
+    if (window_)
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+}
+
+ScreenArea SdlWindow::windowed_area() const {
+    if (!window_ || fullscreen()) return windowed_;
+    ScreenArea area;
+    SDL_GetWindowPosition(window_, &area.x, &area.y);
+    SDL_GetWindowSize(window_, &area.w, &area.h);
+    return area;
+}
+
+std::vector<SdlDisplayArea> sdl_displays() {
+    std::vector<SdlDisplayArea> displays;
+    int count = SDL_GetNumVideoDisplays();
+    for (int i = 0; i < count; ++i) {
+        SDL_Rect bounds, usable;
+        if (SDL_GetDisplayBounds(i, &bounds) != 0) return {};
+        if (SDL_GetDisplayUsableBounds(i, &usable) != 0) usable = bounds;
+        displays.push_back(
+            {{bounds.x, bounds.y, bounds.w, bounds.h}, {usable.x, usable.y, usable.w, usable.h}});
+    }
+    return displays;
 }
 
 void SdlWindow::set_icon(const Image& sheet, int32_t silhouette_x, int32_t silhouette_y,

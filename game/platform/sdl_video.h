@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "game/ports/ports.h"
 #include "game/render/frame_buffer.h"
@@ -14,6 +15,19 @@ struct SDL_Renderer;
 struct SDL_Texture;
 
 namespace vorne {
+
+// A rectangle of the desktop, in SDL's screen coordinates.
+struct ScreenArea {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+struct SdlDisplayArea {
+    ScreenArea bounds;  // the whole display
+    ScreenArea usable;  // less the panels and docks of the desktop
+};
+
+// The displays SDL knows, in its order; empty when it cannot tell.
+std::vector<SdlDisplayArea> sdl_displays();
 
 class SdlWindow : public WindowPort {
   public:
@@ -33,6 +47,13 @@ class SdlWindow : public WindowPort {
     bool pump_events() override;
     bool fullscreen() const;
     void toggle_fullscreen();
+    // Placing the window before it shows: at a point of the desktop, or
+    // centred on a display; fullscreen takes effect when it shows.
+    void move_to(int x, int y);
+    void centre_on(int display);
+    void set_fullscreen(bool on);
+    // Where the window is, or was before it went fullscreen, and its size.
+    ScreenArea windowed_area() const;
     // The window's icon: a 20 x 20 sprite of a sheet, transparent outside its
     // silhouette, shown twice its size.
     void set_icon(const Image& sheet, int32_t silhouette_x, int32_t silhouette_y, int32_t image_x,
@@ -47,6 +68,7 @@ class SdlWindow : public WindowPort {
     std::string caption_;
     std::string error_;
     bool devices_changed_ = false;
+    ScreenArea windowed_;  // kept while fullscreen
 };
 
 }  // namespace vorne

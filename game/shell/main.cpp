@@ -1,4 +1,5 @@
 // vorne1.0: the game window, or the headless runner with --headless.
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -9,11 +10,42 @@
 #include "game/shell/game.h"
 #include "game/shell/headless.h"
 #include "game/shell/options.h"
+#include "game/shell/settings.h"
 #include "stagefile/check.h"
 
 using namespace vorne;
 
 namespace {
+
+// Where the window opens: the remembered place and scale, fitted to the
+// display; a scale asked on the command line that does not fit is reduced,
+// with one line on stderr.
+WindowPlan plan_window(const Options& options, const Settings& remembered) {
+    std::vector<Display> displays;
+    for (const SdlDisplayArea& d : sdl_displays())
+        displays.push_back({{d.bounds.x, d.bounds.y, d.bounds.w, d.bounds.h},
+                            {d.usable.x, d.usable.y, d.usable.w, d.usable.h}});
+    WindowPlan plan =
+        plan_window(displays, remembered, options.scale_given ? options.scale : 0, options.scale);
+    if (plan.reduced)
+        std::cerr << "vorne1.0: --scale " << options.scale << " would make a "
+                  << 200 * options.scale << " x " << 200 * options.scale
+                  << " window, more than 90 % of the " << plan.usable.w << " x " << plan.usable.h
+                  << " desktop: using --scale " << plan.scale << " instead\n";
+    return plan;
+}
+
+// What the next run starts from: fullscreen or not, and the window's place
+// and whole-number scale as it was last shown in a window.
+Settings settings_of(const SdlWindow& window) {
+    ScreenArea area = window.windowed_area();
+    Settings now;
+    now.fullscreen = window.fullscreen();
+    now.scale = std::clamp(std::min(area.w, area.h) / 200, 1, 16);
+    now.x = area.x;
+    now.y = area.y;
+    return now;
+}
 
 int run_window(const Options& options, const std::string& folder) {
     // A second copy ends silently before anything shows.
@@ -25,13 +57,22 @@ int run_window(const Options& options, const std::string& folder) {
         std::cerr << "vorne1.0: cannot open a window: " << sdl.error() << '\n';
         return 1;
     }
+    const std::string settings_folder_path = settings_folder();
+    ReadSettings remembered = read_settings_file(settings_folder_path);
+    if (!remembered.warning.empty()) std::cerr << "vorne1.0: " << remembered.warning << '\n';
+    WindowPlan plan = plan_window(options, remembered.settings);
     int status = 0;
     {
-        SdlWindow window(options.scale, initial_caption);
+        SdlWindow window(plan.scale, initial_caption);
         if (!window.ok()) {
             std::cerr << "vorne1.0: cannot open a window: " << window.error() << '\n';
             status = 1;
         } else {
+            if (plan.at)
+                window.move_to(plan.at->x, plan.at->y);
+            else
+                window.centre_on(plan.display);
+            if (remembered.settings.fullscreen.value_or(false)) window.set_fullscreen(true);
             SystemClock clock;
             SdlInput input;
             SdlSound sound(folder);
@@ -71,6 +112,8 @@ int run_window(const Options& options, const std::string& folder) {
                 run_tick(game);
                 if (game.quit) break;
             }
+            std::string unsaved = write_settings_file(settings_folder_path, settings_of(window));
+            if (!unsaved.empty()) std::cerr << "vorne1.0: " << unsaved << '\n';
         }
     }
     return status;

@@ -79,6 +79,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             if (!value(v) || !parse_int(v, 1, 16, n))
                 return fail("--scale needs a whole number from 1 to 16");
             o.scale = static_cast<int32_t>(n);
+            o.scale_given = true;
         } else if (arg == "--inputs") {
             if (!value(v) || v.empty()) return fail("--inputs needs a file");
             o.inputs = v;
@@ -139,7 +140,7 @@ std::string usage_text(const std::string& program) {
            "Options:\n"
            "  --map FILE          stage file that Z opens on the title (default: map.dat\n"
            "                      beside the program)\n"
-           "  --scale N           window scale, a whole number 1..16 (default 3)\n"
+           "  --scale N           window scale 1..16, at most what fits (default: last used)\n"
            "  --check FILE        read a stage file as the game does and list, stage by\n"
            "                      stage, what will go wrong or cannot be won; exit status\n"
            "                      0 when nothing is wrong, 1 when something is, 2 when the\n"

@@ -17,7 +17,10 @@ struct Options {
     bool help = false;
     bool version = false;
     bool headless = false;
+    // Without --scale the window takes the remembered scale, or the largest
+    // that fits the desktop; 3 only when the desktop's size is unknown.
     int32_t scale = 3;
+    bool scale_given = false;
     std::string check;   // a stage file to check instead of playing
     std::string map;     // stage file of button 1 on the title
     std::string inputs;  // headless: recorded input
