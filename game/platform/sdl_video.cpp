@@ -120,6 +120,13 @@ ScreenArea SdlWindow::windowed_area() const {
     ScreenArea area;
     SDL_GetWindowPosition(window_, &area.x, &area.y);
     SDL_GetWindowSize(window_, &area.w, &area.h);
+    // The frame's corner: a window placed before it shows has its frame put
+    // there by the window manager, so the next run opens where this one was.
+    int top = 0, left = 0;
+    if (SDL_GetWindowBordersSize(window_, &top, &left, nullptr, nullptr) == 0) {
+        area.x -= left;
+        area.y -= top;
+    }
     return area;
 }
 

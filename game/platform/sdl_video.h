@@ -52,7 +52,8 @@ class SdlWindow : public WindowPort {
     void move_to(int x, int y);
     void centre_on(int display);
     void set_fullscreen(bool on);
-    // Where the window is, or was before it went fullscreen, and its size.
+    // Where the window is, or was before it went fullscreen (the corner of
+    // its frame, decorations included), and the size of its drawing area.
     ScreenArea windowed_area() const;
     // The window's icon: a 20 x 20 sprite of a sheet, transparent outside its
     // silhouette, shown twice its size.

@@ -30,8 +30,8 @@ WindowPlan plan_window(const Options& options, const Settings& remembered) {
     if (plan.reduced)
         std::cerr << "vorne1.0: --scale " << options.scale << " would make a "
                   << 200 * options.scale << " x " << 200 * options.scale
-                  << " window, more than 90 % of the " << plan.usable.w << " x " << plan.usable.h
-                  << " desktop: using --scale " << plan.scale << " instead\n";
+                  << " window, larger than 90 % of the " << plan.usable.w << " x " << plan.usable.h
+                  << " usable on its display: using --scale " << plan.scale << " instead\n";
     return plan;
 }
 
