@@ -93,6 +93,19 @@ void draw_player(Image& frame, const Image& pc, const World& w) {
     }
 }
 
+// A key count of the head-up display in cyan, ringed by a one-pixel dark
+// outline (the text printed at the eight neighbouring positions first), so that
+// it reads over the backdrop and over any object behind it.
+void print_count(Canvas& canvas, double x, double y, int32_t count) {
+    const std::string text = number_text(count);
+    TextStyle style{Face::gothic, 14, true, rgb(24, 8, 56)};
+    for (int32_t dy = -1; dy <= 1; ++dy)
+        for (int32_t dx = -1; dx <= 1; ++dx)
+            if (dx != 0 || dy != 0) print_text(canvas, x + dx, y + dy, text, style);
+    style.colour = rgb(0, 255, 255);
+    print_text(canvas, x, y, text, style);
+}
+
 }  // namespace
 
 bool draw_play_frame(Canvas& canvas, const World& w) {
@@ -158,11 +171,10 @@ bool draw_play_frame(Canvas& canvas, const World& w) {
     }
 
     // 9. Head-up display: the keys held.
-    TextStyle hud{Face::gothic, 14, true, rgb(0, 255, 255)};
     masked_cell(frame, 0, 0, sheets.kagic, 0, 20, 0, 0);
-    print_text(canvas, 15, 0, number_text(w.keys1_held), hud);
+    print_count(canvas, 15, 0, w.keys1_held);
     masked_cell(frame, 35, 0, sheets.kagic, 0, 20, 20, 0);
-    print_text(canvas, 45, 0, number_text(w.keys2_held), hud);
+    print_count(canvas, 45, 0, w.keys2_held);
     return true;
 }
 
