@@ -20,7 +20,7 @@ install(FILES ${VORNE_BIN_DIR}/map.dat DESTINATION ${VORNE_INSTALL_PROGRAM_DIR})
 install(DIRECTORY ${VORNE_BIN_DIR}/sheets DESTINATION ${VORNE_INSTALL_PROGRAM_DIR}
         FILES_MATCHING PATTERN "*.png")
 install(DIRECTORY ${VORNE_BIN_DIR}/sound DESTINATION ${VORNE_INSTALL_PROGRAM_DIR}
-        FILES_MATCHING PATTERN "*.wav" PATTERN "*.mid")
+        FILES_MATCHING PATTERN "*.wav" PATTERN "*.mid" PATTERN "*.ogg")
 
 get_target_property(vorne_theme_dir vorne_icons VORNE_THEME_DIR)
 get_target_property(vorne_icon_sizes vorne_icons VORNE_ICON_SIZES)

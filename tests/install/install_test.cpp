@@ -155,7 +155,7 @@ TEST_F(InstalledTree, HoldsEachProgramWithItsFilesAndNothingElse) {
         expected.insert(program_dir() / "sheets" / fs::path(source).replace_extension(".png"));
     }
     EXPECT_EQ(expected.size(), 19u);
-    for (const char* extension : {".wav", ".mid"}) {
+    for (const char* extension : {".wav", ".mid", ".ogg"}) {
         for (const std::string& name : file_names(built / "sound", extension))
             expected.insert(program_dir() / "sound" / name);
     }

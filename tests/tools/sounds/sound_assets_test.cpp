@@ -1,10 +1,14 @@
 // The sound effects and music the build puts beside the game: each must load,
-// fit its use in the game, and never clip; the play theme must loop cleanly.
+// fit its use in the game, and never clip; the play theme must loop cleanly;
+// the music's renderings keep their peaks under -3 dBFS and end where the
+// game's music timer finds them ended.
 #include <gtest/gtest.h>
+#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -174,6 +178,69 @@ TEST(SoundAssets, MusicEndsOnABarLineWithEveryNoteFinished) {
         const double seconds = end / double(f.division) * micros_per_quarter / 1e6;
         EXPECT_GE(seconds, p.shortest);
         EXPECT_LE(seconds, p.longest);
+    }
+}
+
+// Decodes an Ogg Vorbis rendering to its peak (dB of full scale) and length.
+struct RenderingFigures {
+    double peak_db = 0;
+    double seconds = 0;
+};
+
+RenderingFigures decode_rendering(const std::string& path) {
+    OggVorbis_File vf;
+    if (ov_fopen(path.c_str(), &vf) != 0) throw std::runtime_error("cannot decode " + path);
+    const vorbis_info* info = ov_info(&vf, -1);
+    float peak = 0;
+    long frames = 0;
+    for (;;) {
+        float** pcm = nullptr;
+        int section = 0;
+        const long n = ov_read_float(&vf, &pcm, 4096, &section);
+        if (n < 0) {
+            ov_clear(&vf);
+            throw std::runtime_error("damaged " + path);
+        }
+        if (n == 0) break;
+        for (int c = 0; c < info->channels; ++c)
+            for (long i = 0; i < n; ++i)
+                peak = std::max(peak, std::fabs(pcm[c][i]));
+        frames += n;
+    }
+    RenderingFigures r{db(peak), double(frames) / info->rate};
+    ov_clear(&vf);
+    return r;
+}
+
+double midi_seconds(const MidiFile& f) {
+    const MidiEvent* tempo = find_meta(f.tracks[0], 0x51);
+    const double micros_per_quarter = tempo->data[0] << 16 | tempo->data[1] << 8 | tempo->data[2];
+    return f.tracks[0].back().tick / double(f.division) * micros_per_quarter / 1e6;
+}
+
+TEST(SoundAssets, MusicRenderingsKeepUnderMinusThreeDbfsAndEndAfterTheirLastBar) {
+    // The title theme plays again when the title's 15 s music timer fires
+    // after it has ended: it ends less than 3 s before a firing, with a
+    // margin for the sound device's latency.
+    const double title_timer = 15.0;
+    for (const PieceRules& p : kPieces) {
+        SCOPED_TRACE(p.file);
+        std::string ogg = p.file;
+        ogg.replace(ogg.size() - 4, 4, ".ogg");
+        RenderingFigures r;
+        ASSERT_NO_THROW(r = decode_rendering(sound_path(ogg)));
+        const double bar_line = midi_seconds(parse_midi(read_bytes(sound_path(p.file))));
+        std::cout << ogg << ": peak " << r.peak_db << " dBFS, " << r.seconds << " s, last bar line "
+                  << bar_line << " s\n";
+        EXPECT_LE(r.peak_db, -3.0);
+        EXPECT_GE(r.peak_db, -12.0) << "far softer than the piece was mixed";
+        EXPECT_GE(r.seconds, bar_line - 0.05);
+        EXPECT_LE(r.seconds, bar_line + 3.0) << "a long tail holds the restart back";
+        if (ogg == "PSMAT503.ogg") {
+            const double firing = std::ceil(r.seconds / title_timer) * title_timer;
+            EXPECT_GE(firing - r.seconds, 0.5);
+            EXPECT_LE(firing - bar_line, 3.0);
+        }
     }
 }
 
