@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libsdl2-image-dev
   libfontconfig-dev libpng-dev qt6-base-dev nlohmann-json3-dev
-  fonts-ipafont-gothic fonts-ipafont-mincho timgm6mb-soundfont fluidsynth vorbis-tools
+  fonts-ipafont-gothic fonts-ipafont-mincho timgm6mb-soundfont fluidsynth vorbis-tools libvorbis-dev
   xvfb xauth libgtest-dev libbenchmark-dev zenity desktop-file-utils
 )
 
