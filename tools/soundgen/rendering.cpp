@@ -89,7 +89,7 @@ FinishedRendering finish_rendering(const Rendering& r, double bar_seconds, doubl
     int peak_out = 0;
     for (size_t f = 0; f < end; ++f) {
         double g = gain;
-        if (f + fade >= end) g *= static_cast<double>(end - f) / static_cast<double>(fade + 1);
+        if (f + fade >= end) g *= static_cast<double>(end - 1 - f) / static_cast<double>(fade);
         for (size_t c = 0; c < channels; ++c) {
             const double v =
                 std::clamp(r.samples[f * channels + c] * g * 32767.0, -32767.0, 32767.0);
