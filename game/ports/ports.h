@@ -12,12 +12,22 @@ namespace vorne {
 
 class FrameBuffer;
 
-// The millisecond clock (wraps at 2^32 like any 32-bit tick count) and a sleep.
+// The millisecond clock (wraps at 2^32 like any 32-bit tick count) and sleeps.
 class ClockPort {
   public:
     virtual ~ClockPort() = default;
     virtual uint32_t now_ms() = 0;
     virtual void sleep_ms(uint32_t ms) = 0;
+    // Returns once now_ms() has reached the deadline (wrap-safe), at once when
+    // it already has. Here in steps of sleep_ms: most of the wait asleep, the
+    // last 2 ms in spin steps (sleep_ms(0)).
+    virtual void sleep_until_ms(uint32_t deadline) {
+        for (;;) {
+            int32_t remaining = static_cast<int32_t>(deadline - now_ms());
+            if (remaining <= 0) return;
+            sleep_ms(remaining > 2 ? static_cast<uint32_t>(remaining - 2) : 0);
+        }
+    }
 };
 
 // A joystick reading as the game's input rules see it: axes on 0..65535.

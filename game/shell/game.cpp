@@ -50,15 +50,10 @@ bool check_quit(Game& game) {
 void pace_frame(Game& game, int32_t ms) {
     ClockPort& clock = game.ports.clock;
     if (game.released_once) {
-        // Measured from the previous release, wrap-safe; sleep for most of the
-        // wait and spin only the last 2 ms.
-        for (;;) {
-            uint32_t now = clock.now_ms();
-            int32_t remaining = static_cast<int32_t>(static_cast<uint32_t>(game.world.frame_clock) +
-                                                     static_cast<uint32_t>(ms) - now);
-            if (remaining <= 0) break;
-            clock.sleep_ms(remaining > 2 ? static_cast<uint32_t>(remaining - 2) : 0);
-        }
+        // ms after the previous release (wrap-safe); a late tick goes at
+        // once, without catching up.
+        clock.sleep_until_ms(static_cast<uint32_t>(game.world.frame_clock) +
+                             static_cast<uint32_t>(ms));
     }
     // A fresh reading, not the last one of the wait.
     game.world.frame_clock = static_cast<int32_t>(clock.now_ms());
