@@ -3,10 +3,47 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstddef>
+#include <cstring>
 
 namespace vorne {
 
-SdlWindow::SdlWindow(int scale, std::string caption) : caption_(std::move(caption)) {
+PictureRect fit_picture(int32_t window_w, int32_t window_h, int32_t size) {
+    PictureRect at;
+    at.scale = std::max<int32_t>(1, std::min(window_w, window_h) / size);
+    at.x = (window_w - size * at.scale) / 2;
+    at.y = (window_h - size * at.scale) / 2;
+    return at;
+}
+
+void scale_picture(const uint8_t* src, int32_t src_pitch, int32_t width, int32_t height,
+                   int32_t bytes_per_pixel, int32_t scale, uint8_t* dst, int32_t dst_pitch) {
+    const size_t bpp = static_cast<size_t>(bytes_per_pixel);
+    const size_t row_bytes = static_cast<size_t>(width) * scale * bpp;
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* in = src + static_cast<ptrdiff_t>(y) * src_pitch;
+        uint8_t* out = dst + static_cast<ptrdiff_t>(y) * scale * dst_pitch;
+        uint8_t* o = out;
+        if (bpp == 4) {
+            for (int32_t x = 0; x < width; ++x) {
+                uint32_t p;
+                std::memcpy(&p, in + x * 4, 4);
+                for (int32_t k = 0; k < scale; ++k, o += 4)
+                    std::memcpy(o, &p, 4);
+            }
+        } else {
+            for (int32_t x = 0; x < width; ++x)
+                for (int32_t k = 0; k < scale; ++k, o += bpp)
+                    std::memcpy(o, in + x * bpp, bpp);
+        }
+        for (int32_t k = 1; k < scale; ++k)
+            std::memcpy(out + static_cast<ptrdiff_t>(k) * dst_pitch, out, row_bytes);
+    }
+}
+
+SdlWindow::SdlWindow(int scale, std::string caption, std::string_view renderer)
+    : caption_(std::move(caption)) {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");  // nearest pixel
     const int size = FrameBuffer::size;
     window_ =
@@ -17,8 +54,26 @@ SdlWindow::SdlWindow(int scale, std::string caption) : caption_(std::move(captio
         return;
     }
     SDL_SetWindowMinimumSize(window_, size, size);
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    SDL_AddEventWatch(&SdlWindow::watch_events, this);
+    if (renderer != "software") {
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+        if (renderer_ && renderer != "gpu" && software_opengl()) {
+            // Drawing a scaled texture through a software OpenGL costs far
+            // more than our own row copies to the window's surface.
+            SDL_DestroyRenderer(renderer_);
+            renderer_ = nullptr;
+        }
+        if (!renderer_ && renderer == "gpu")
+            renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    }
+    if (!renderer_ && renderer != "gpu") {
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        if (SDL_GetWindowSurface(window_)) {
+            surface_mode_ = true;
+            return;
+        }
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    }
     if (!renderer_) {
         error_ = SDL_GetError();
         return;
@@ -32,9 +87,54 @@ SdlWindow::SdlWindow(int scale, std::string caption) : caption_(std::move(captio
 }
 
 SdlWindow::~SdlWindow() {
+    if (window_) SDL_DelEventWatch(&SdlWindow::watch_events, this);
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
+}
+
+bool SdlWindow::software_opengl() const {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer_, &info) != 0 || (info.flags & SDL_RENDERER_SOFTWARE))
+        return true;
+    if (std::string_view(info.name).rfind("opengl", 0) != 0) return false;
+    // The renderer's context is current once it is created.
+    using GetString = const unsigned char* (*)(unsigned);
+    auto get_string = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    if (!get_string || !SDL_GL_GetCurrentContext()) return false;
+    const unsigned char* name = get_string(0x1F01);  // GL_RENDERER
+    if (!name) return false;
+    std::string lower(reinterpret_cast<const char*>(name));
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* soft : {"llvmpipe", "softpipe", "software rasterizer", "swrast"})
+        if (lower.find(soft) != std::string::npos) return true;
+    return false;
+}
+
+std::string SdlWindow::presenter() const {
+    if (surface_mode_) return "window surface";
+    SDL_RendererInfo info;
+    if (renderer_ && SDL_GetRendererInfo(renderer_, &info) == 0) return info.name;
+    return "none";
+}
+
+int SdlWindow::watch_events(void* self, SDL_Event* event) {
+    auto* w = static_cast<SdlWindow*>(self);
+    if (event->type == SDL_WINDOWEVENT && event->window.windowID == SDL_GetWindowID(w->window_)) {
+        switch (event->window.event) {
+            case SDL_WINDOWEVENT_EXPOSED:
+                w->exposed_ = true;
+                break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+            case SDL_WINDOWEVENT_RESIZED:
+                w->resized_ = true;
+                break;
+            default:
+                break;
+        }
+    }
+    return 1;
 }
 
 void SdlWindow::set_caption(std::string_view caption) {
@@ -45,12 +145,82 @@ void SdlWindow::set_caption(std::string_view caption) {
 
 void SdlWindow::refresh(const FrameBuffer& frame) {
     if (!ok()) return;
-    SDL_UpdateTexture(texture_, nullptr, frame.pixels().data(),
-                      frame.width() * static_cast<int>(sizeof(Pixel)));
+    bool changed = frame.pixels() != shown_;
+    if (!changed && !exposed_ && !resized_) return;  // the screen shows it already
+    if (changed) shown_ = frame.pixels();
+    present(changed);
+}
+
+void SdlWindow::keep_showing() {
+    SDL_PumpEvents();
+    if ((exposed_ || resized_) && ok() && !shown_.empty()) present(false);
+}
+
+void SdlWindow::present(bool picture_changed) {
+    if (surface_mode_) {
+        present_on_surface(picture_changed);
+        return;
+    }
+    exposed_ = resized_ = false;
+    const int size = FrameBuffer::size;
+    if (picture_changed)
+        SDL_UpdateTexture(texture_, nullptr, shown_.data(), size * static_cast<int>(sizeof(Pixel)));
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
     SDL_RenderPresent(renderer_);
+}
+
+void SdlWindow::present_on_surface(bool picture_changed) {
+    SDL_Surface* s = SDL_GetWindowSurface(window_);
+    if (!s) return;
+    const int32_t size = FrameBuffer::size;
+    // A new or resized surface holds nothing yet: bars and picture again.
+    bool fresh = resized_ || s != surface_seen_ || s->w != surface_w_ || s->h != surface_h_;
+    bool whole = fresh || exposed_;
+    exposed_ = resized_ = false;
+    surface_seen_ = s;
+    surface_w_ = s->w;
+    surface_h_ = s->h;
+    PictureRect at = fit_picture(s->w, s->h, size);
+    const int32_t side = size * at.scale;
+    const bool fits = at.x >= 0 && at.y >= 0;
+    if (fresh) {
+        Uint32 black = SDL_MapRGB(s->format, 0, 0, 0);
+        if (!fits) {
+            SDL_FillRect(s, nullptr, black);
+        } else {
+            // Only the bars around the picture.
+            const SDL_Rect bars[4] = {{0, 0, s->w, at.y},
+                                      {0, at.y + side, s->w, s->h - at.y - side},
+                                      {0, at.y, at.x, side},
+                                      {at.x + side, at.y, s->w - at.x - side, side}};
+            SDL_FillRects(s, bars, 4, black);
+        }
+    }
+    if (fits && (picture_changed || fresh)) {
+        if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) != 0) return;
+        const int32_t bpp = s->format->BytesPerPixel;
+        const uint8_t* src = reinterpret_cast<const uint8_t*>(shown_.data());
+        int32_t pitch = size * static_cast<int32_t>(sizeof(Pixel));
+        if (s->format->format != SDL_PIXELFORMAT_ARGB8888 &&
+            s->format->format != SDL_PIXELFORMAT_RGB888) {
+            staging_.resize(static_cast<size_t>(size) * size * bpp);
+            SDL_ConvertPixels(size, size, SDL_PIXELFORMAT_ARGB8888, src, pitch, s->format->format,
+                              staging_.data(), size * bpp);
+            src = staging_.data();
+            pitch = size * bpp;
+        }
+        scale_picture(src, pitch, size, size, bpp, at.scale,
+                      static_cast<uint8_t*>(s->pixels) + at.y * s->pitch + at.x * bpp, s->pitch);
+        if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+    }
+    if (whole || !fits) {
+        SDL_UpdateWindowSurface(window_);
+    } else {
+        const SDL_Rect picture{at.x, at.y, side, side};
+        SDL_UpdateWindowSurfaceRects(window_, &picture, 1);
+    }
 }
 
 void SdlWindow::show() {

@@ -13,6 +13,8 @@
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+struct SDL_Surface;
+union SDL_Event;
 
 namespace vorne {
 
@@ -29,22 +31,49 @@ struct SdlDisplayArea {
 // The displays SDL knows, in its order; empty when it cannot tell.
 std::vector<SdlDisplayArea> sdl_displays();
 
+// Where a size x size picture sits in a window: the largest whole-number
+// scale that fits (at least 1), centred.
+struct PictureRect {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t scale = 1;
+};
+PictureRect fit_picture(int32_t window_w, int32_t window_h, int32_t size);
+
+// Writes a width x height picture scale times larger at dst: each row is
+// widened once, then copied scale - 1 times below itself. Pixels are
+// bytes_per_pixel wide (1 to 4); pitches are in bytes.
+void scale_picture(const uint8_t* src, int32_t src_pitch, int32_t width, int32_t height,
+                   int32_t bytes_per_pixel, int32_t scale, uint8_t* dst, int32_t dst_pitch);
+
 class SdlWindow : public WindowPort {
   public:
     // Creates the hidden window with a 200 x 200 drawing area shown at scale.
-    SdlWindow(int scale, std::string caption);
+    // renderer: "gpu" draws through SDL's accelerated renderer, "software"
+    // through the window's own surface with our scaler, "auto" the renderer
+    // where there is a real GPU and the surface where OpenGL is only a
+    // software one (llvmpipe, softpipe) or none is accelerated.
+    SdlWindow(int scale, std::string caption, std::string_view renderer = "auto");
     ~SdlWindow() override;
-    bool ok() const { return window_ && renderer_ && texture_; }
+    bool ok() const { return window_ && (surface_mode_ || (renderer_ && texture_)); }
     const std::string& error() const { return error_; }
     SDL_Window* handle() const { return window_; }
+    // "window surface" or the SDL renderer's name.
+    std::string presenter() const;
 
     void set_caption(std::string_view caption) override;
     std::string caption() const override { return caption_; }
+    // Shows the frame; one identical to the last shown is not presented again
+    // unless the window was exposed or resized meanwhile.
     void refresh(const FrameBuffer& frame) override;
     void show() override;
     // Also toggles fullscreen on F11 and Alt+Enter (keys the game never reads)
     // and notes joysticks plugged in or out.
     bool pump_events() override;
+    // While a dialog holds the game: reads the desktop's events into SDL's
+    // queue (for pump_events later) and shows the last picture again where
+    // the window was exposed or resized.
+    void keep_showing();
     bool fullscreen() const;
     void toggle_fullscreen();
     // Placing the window before it shows: at a point of the desktop, or
@@ -63,9 +92,21 @@ class SdlWindow : public WindowPort {
     bool take_devices_changed();
 
   private:
+    static int watch_events(void* self, SDL_Event* event);
+    bool software_opengl() const;
+    void present(bool picture_changed);
+    void present_on_surface(bool picture_changed);
+
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
+    bool surface_mode_ = false;
+    std::vector<Pixel> shown_;      // the picture last presented
+    std::vector<uint8_t> staging_;  // shown_ in the surface's format when it is not 32-bit RGB
+    SDL_Surface* surface_seen_ = nullptr;
+    int32_t surface_w_ = 0, surface_h_ = 0;
+    bool exposed_ = false;  // set by the event watch: present again
+    bool resized_ = false;  // set by the event watch: the black bars again
     std::string caption_;
     std::string error_;
     bool devices_changed_ = false;

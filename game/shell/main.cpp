@@ -63,7 +63,7 @@ int run_window(const Options& options, const std::string& folder) {
     WindowPlan plan = plan_window(options, remembered.settings);
     int status = 0;
     {
-        SdlWindow window(plan.scale, initial_caption);
+        SdlWindow window(plan.scale, initial_caption, options.renderer);
         if (!window.ok()) {
             std::cerr << "vorne1.0: cannot open a window: " << window.error() << '\n';
             status = 1;

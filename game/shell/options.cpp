@@ -80,6 +80,10 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
                 return fail("--scale needs a whole number from 1 to 16");
             o.scale = static_cast<int32_t>(n);
             o.scale_given = true;
+        } else if (arg == "--renderer") {
+            if (!value(v) || (v != "auto" && v != "gpu" && v != "software"))
+                return fail("--renderer needs auto, gpu or software");
+            o.renderer = v;
         } else if (arg == "--inputs") {
             if (!value(v) || v.empty()) return fail("--inputs needs a file");
             o.inputs = v;
@@ -141,6 +145,7 @@ std::string usage_text(const std::string& program) {
            "  --map FILE          stage file that Z opens on the title (default: map.dat\n"
            "                      beside the program)\n"
            "  --scale N           window scale 1..16, at most what fits (default: last used)\n"
+           "  --renderer MODE     how the window draws: auto (default), gpu or software\n"
            "  --check FILE        read a stage file as the game does and list, stage by\n"
            "                      stage, what will go wrong or cannot be won; exit status\n"
            "                      0 when nothing is wrong, 1 when something is, 2 when the\n"

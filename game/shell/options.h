@@ -21,6 +21,8 @@ struct Options {
     // that fits the desktop; 3 only when the desktop's size is unknown.
     int32_t scale = 3;
     bool scale_given = false;
+    // How the window draws: "auto", "gpu" or "software".
+    std::string renderer = "auto";
     std::string check;   // a stage file to check instead of playing
     std::string map;     // stage file of button 1 on the title
     std::string inputs;  // headless: recorded input

@@ -34,6 +34,9 @@ TEST(Options, WindowOptions) {
     EXPECT_FALSE(p.options.headless);
     EXPECT_EQ(p.options.scale, 2);
     EXPECT_EQ(parse({}).options.scale, 3);
+    EXPECT_EQ(parse({}).options.renderer, "auto");
+    EXPECT_EQ(parse({"--renderer=software"}).options.renderer, "software");
+    EXPECT_EQ(parse({"--renderer", "gpu"}).options.renderer, "gpu");
     // A path with a colon stays whole after the tick.
     EXPECT_EQ(parse({"--headless", "--dump", "1:a:b.json"}).options.dumps[0].path, "a:b.json");
 }
@@ -57,6 +60,8 @@ TEST(Options, BadCommandLinesNameTheProblem) {
              {{"--trace", "t.jsonl"}, "--trace needs --headless"},
              {{"--help=yes"}, "--help takes no value"},
              {{"--map"}, "--map needs"},
+             {{"--renderer"}, "--renderer needs auto, gpu or software"},
+             {{"--renderer", "opengl"}, "--renderer needs auto, gpu or software"},
          }) {
         ParsedOptions p = parse(c.args);
         EXPECT_NE(p.error.find(c.says), std::string::npos)
