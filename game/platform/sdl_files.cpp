@@ -5,10 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <thread>
 #include <vector>
 
 namespace vorne {
@@ -24,7 +26,7 @@ namespace {
 
 // Runs a dialog program and returns the first line it prints, or nullopt when
 // it was cancelled or could not run.
-std::optional<std::string> run_dialog(const std::vector<std::string>& argv) {
+std::optional<std::string> run_dialog(const std::vector<std::string>& argv, SdlWindow* window) {
     int pipe_fds[2];
     if (pipe(pipe_fds) != 0) return std::nullopt;
     pid_t pid = fork();
@@ -46,13 +48,16 @@ std::optional<std::string> run_dialog(const std::vector<std::string>& argv) {
     }
     close(pipe_fds[1]);
     // The game waits for the answer as for a modal dialog, but the window
-    // keeps answering the desktop meanwhile.
+    // keeps answering the desktop and showing its last picture meanwhile.
     std::string output;
     char buffer[4096];
     for (;;) {
         pollfd ready{pipe_fds[0], POLLIN, 0};
         int polled = poll(&ready, 1, 30);
-        SDL_PumpEvents();
+        if (window)
+            window->keep_showing();
+        else
+            SDL_PumpEvents();
         if (polled < 0 && errno != EINTR) break;
         if (polled <= 0) continue;
         ssize_t n = read(pipe_fds[0], buffer, sizeof buffer);
@@ -101,11 +106,13 @@ std::optional<std::string> SdlFiles::open_file_dialog(std::string_view filter) {
     bool kde = desktop && std::string(desktop).find("KDE") != std::string::npos;
     bool have_zenity = on_path("zenity"), have_kdialog = on_path("kdialog");
     if (have_kdialog && (kde || !have_zenity))
-        return run_dialog({"kdialog", "--getopenfilename", folder_, pattern + "|" + label});
+        return run_dialog({"kdialog", "--getopenfilename", folder_, pattern + "|" + label},
+                          window_);
     if (have_zenity)
-        return run_dialog({"zenity", "--file-selection", "--title=VORNE",
-                           "--filename=" + folder_ + "/",
-                           "--file-filter=" + label + " | " + pattern});
+        return run_dialog(
+            {"zenity", "--file-selection", "--title=VORNE", "--filename=" + folder_ + "/",
+             "--file-filter=" + label + " | " + pattern},
+            window_);
     show_message("VORNE", "No file dialog is available: install zenity or kdialog.");
     return std::nullopt;
 }
@@ -113,8 +120,22 @@ std::optional<std::string> SdlFiles::open_file_dialog(std::string_view filter) {
 void SdlFiles::show_message(std::string_view title, std::string_view text) {
     std::string t(title), m(text);
     std::cerr << "vorne1.0: " << m << '\n';
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, t.c_str(), m.c_str(),
-                             window_ ? window_->handle() : nullptr);
+    if (!window_) {
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, t.c_str(), m.c_str(), nullptr);
+        return;
+    }
+    // The box waits on a thread of its own so that this one keeps the game
+    // window showing its picture until the box is closed.
+    std::atomic<bool> closed{false};
+    std::thread box([&] {
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, t.c_str(), m.c_str(), window_->handle());
+        closed = true;
+    });
+    while (!closed) {
+        window_->keep_showing();
+        SDL_Delay(20);
+    }
+    box.join();
 }
 
 }  // namespace vorne
