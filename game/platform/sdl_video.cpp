@@ -145,25 +145,43 @@ void SdlWindow::set_caption(std::string_view caption) {
 
 void SdlWindow::refresh(const FrameBuffer& frame) {
     if (!ok()) return;
-    bool changed = frame.pixels() != shown_;
-    if (!changed && !exposed_ && !resized_) return;  // the screen shows it already
-    if (changed) shown_ = frame.pixels();
-    present(changed);
+    // Only the rows that differ from the picture on screen are sent again.
+    const int32_t size = FrameBuffer::size;
+    const std::vector<Pixel>& pixels = frame.pixels();
+    int32_t first = size, last = -1;
+    if (shown_.size() != pixels.size()) {
+        shown_ = pixels;
+        first = 0;
+        last = size - 1;
+    } else {
+        for (int32_t y = 0; y < size; ++y) {
+            const size_t at = static_cast<size_t>(y) * size;
+            if (std::memcmp(&pixels[at], &shown_[at], size * sizeof(Pixel)) == 0) continue;
+            first = std::min(first, y);
+            last = y;
+        }
+        if (first <= last)
+            std::memcpy(&shown_[static_cast<size_t>(first) * size],
+                        &pixels[static_cast<size_t>(first) * size],
+                        static_cast<size_t>(last - first + 1) * size * sizeof(Pixel));
+    }
+    if (first > last && !exposed_ && !resized_) return;  // the screen shows it already
+    present(first, last);
 }
 
 void SdlWindow::keep_showing() {
     SDL_PumpEvents();
-    if ((exposed_ || resized_) && ok() && !shown_.empty()) present(false);
+    if ((exposed_ || resized_) && ok() && !shown_.empty()) present(FrameBuffer::size, -1);
 }
 
-void SdlWindow::present(bool picture_changed) {
+void SdlWindow::present(int32_t first_row, int32_t last_row) {
     if (surface_mode_) {
-        present_on_surface(picture_changed);
+        present_on_surface(first_row, last_row);
         return;
     }
     exposed_ = resized_ = false;
     const int size = FrameBuffer::size;
-    if (picture_changed)
+    if (first_row <= last_row)
         SDL_UpdateTexture(texture_, nullptr, shown_.data(), size * static_cast<int>(sizeof(Pixel)));
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
@@ -171,7 +189,7 @@ void SdlWindow::present(bool picture_changed) {
     SDL_RenderPresent(renderer_);
 }
 
-void SdlWindow::present_on_surface(bool picture_changed) {
+void SdlWindow::present_on_surface(int32_t first_row, int32_t last_row) {
     SDL_Surface* s = SDL_GetWindowSurface(window_);
     if (!s) return;
     const int32_t size = FrameBuffer::size;
@@ -198,7 +216,11 @@ void SdlWindow::present_on_surface(bool picture_changed) {
             SDL_FillRects(s, bars, 4, black);
         }
     }
-    if (fits && (picture_changed || fresh)) {
+    if (fresh) {
+        first_row = 0;
+        last_row = size - 1;
+    }
+    if (fits && first_row <= last_row) {
         if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) != 0) return;
         const int32_t bpp = s->format->BytesPerPixel;
         const uint8_t* src = reinterpret_cast<const uint8_t*>(shown_.data());
@@ -211,15 +233,18 @@ void SdlWindow::present_on_surface(bool picture_changed) {
             src = staging_.data();
             pitch = size * bpp;
         }
-        scale_picture(src, pitch, size, size, bpp, at.scale,
-                      static_cast<uint8_t*>(s->pixels) + at.y * s->pitch + at.x * bpp, s->pitch);
+        scale_picture(src + first_row * pitch, pitch, size, last_row - first_row + 1, bpp, at.scale,
+                      static_cast<uint8_t*>(s->pixels) + (at.y + first_row * at.scale) * s->pitch +
+                          at.x * bpp,
+                      s->pitch);
         if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
     }
     if (whole || !fits) {
         SDL_UpdateWindowSurface(window_);
-    } else {
-        const SDL_Rect picture{at.x, at.y, side, side};
-        SDL_UpdateWindowSurfaceRects(window_, &picture, 1);
+    } else if (first_row <= last_row) {
+        const SDL_Rect band{at.x, at.y + first_row * at.scale, side,
+                            (last_row - first_row + 1) * at.scale};
+        SDL_UpdateWindowSurfaceRects(window_, &band, 1);
     }
 }
 

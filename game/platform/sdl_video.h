@@ -63,7 +63,7 @@ class SdlWindow : public WindowPort {
 
     void set_caption(std::string_view caption) override;
     std::string caption() const override { return caption_; }
-    // Shows the frame; one identical to the last shown is not presented again
+    // Shows the frame: only the rows that changed, and nothing when none did
     // unless the window was exposed or resized meanwhile.
     void refresh(const FrameBuffer& frame) override;
     void show() override;
@@ -94,8 +94,9 @@ class SdlWindow : public WindowPort {
   private:
     static int watch_events(void* self, SDL_Event* event);
     bool software_opengl() const;
-    void present(bool picture_changed);
-    void present_on_surface(bool picture_changed);
+    // Shows shown_ again; rows first_row..last_row of it are new.
+    void present(int32_t first_row, int32_t last_row);
+    void present_on_surface(int32_t first_row, int32_t last_row);
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
