@@ -26,6 +26,20 @@ def cpu_ticks(pid):
     return int(fields[11]) + int(fields[12])  # utime + stime
 
 
+def thread_ticks(pid):
+    out = {}
+    for tid in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{tid}/stat") as f:
+                stat = f.read()
+        except OSError:
+            continue
+        name = stat[stat.find("(") + 1 : stat.rfind(")")]
+        fields = stat.rsplit(")", 1)[1].split()
+        out[(tid, name)] = int(fields[11]) + int(fields[12])
+    return out
+
+
 def find_game(parent_pid, name):
     # xvfb-run starts the game as a grandchild: find it by parent chain.
     for entry in os.listdir("/proc"):
@@ -72,13 +86,17 @@ def main():
 
     log = tempfile.NamedTemporaryFile(prefix="vorne-releases-", delete=False)
     log.close()
-    env = dict(os.environ, SDL_AUDIODRIVER="dummy", VORNE_RELEASE_LOG=log.name)
+    # A runtime folder of its own: the game's one-copy lock lives there, so
+    # another copy running elsewhere on the machine does not stop this one.
+    runtime = tempfile.mkdtemp(prefix="vorne-measure-")
+    env = dict(os.environ, SDL_AUDIODRIVER="dummy", VORNE_RELEASE_LOG=log.name,
+               XDG_RUNTIME_DIR=runtime)
     inner = [a.binary] + a.game_args
     if a.play:
         # Press Z on the title once the window is up, inside the same display.
         script = (
             '"$@" & g=$!; sleep %.1f; '
-            'xdotool mousemove 640 512 key z; wait $g' % max(1.0, a.warmup - 1.0)
+            'xdotool mousemove 640 512 keydown z sleep 0.3 keyup z; wait $g' % max(1.0, a.warmup - 1.0)
         )
         inner = ["sh", "-c", script, "sh"] + inner
     xvfb = subprocess.Popen(
@@ -98,12 +116,12 @@ def main():
         os.killpg(xvfb.pid, 15)
         sys.exit("the game did not start")
     time.sleep(a.warmup)
+    if not os.path.exists(f"/proc/{pid}"):
+        sys.exit("the game ended before the measurement")
     hz = os.sysconf("SC_CLK_TCK")
-    t0, c0 = time.monotonic(), cpu_ticks(pid)
-    with open(log.name) as f:
-        skip = len(f.read().split())
+    t0, c0, th0 = time.monotonic(), cpu_ticks(pid), thread_ticks(pid)
     time.sleep(a.seconds)
-    t1, c1 = time.monotonic(), cpu_ticks(pid)
+    t1, c1, th1 = time.monotonic(), cpu_ticks(pid), thread_ticks(pid)
     os.kill(pid, 15)
     try:
         xvfb.wait(timeout=10)
@@ -113,9 +131,14 @@ def main():
     share = 100.0 * (c1 - c0) / hz / (t1 - t0)
     print(f"{' '.join([name] + a.game_args)}{' (play)' if a.play else ' (title)'}: "
           f"{share:.2f} % of one core over {t1 - t0:.1f} s")
+    threads = sorted(((th1[k] - th0.get(k, 0), k[1]) for k in th1), reverse=True)
+    print("  by thread: " + ", ".join(f"{name} {100.0 * t / hz / (t1 - t0):.2f} %"
+                                       for t, name in threads if t > 0))
     with open(log.name) as f:
-        times = [int(x) for x in f.read().split()][skip:]
+        # The game writes CLOCK_MONOTONIC microseconds, as time.monotonic reads.
+        times = [t for t in map(int, f.read().split()) if t0 * 1e6 <= t <= t1 * 1e6]
     os.unlink(log.name)
+    shutil.rmtree(runtime, ignore_errors=True)
     if len(times) > 2:
         iv = [(b - c) / 1000.0 for c, b in zip(times, times[1:])]
         print(f"release intervals (ms), {len(iv)}: min {min(iv):.3f} p1 {percentile(iv, 1):.3f} "
