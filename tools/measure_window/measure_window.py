@@ -86,11 +86,12 @@ def main():
 
     log = tempfile.NamedTemporaryFile(prefix="vorne-releases-", delete=False)
     log.close()
-    # A runtime folder of its own: the game's one-copy lock lives there, so
-    # another copy running elsewhere on the machine does not stop this one.
+    # Runtime and settings folders of its own: the game's one-copy lock lives
+    # in the first, so another copy running elsewhere does not stop this one,
+    # and the player's remembered window is left alone.
     runtime = tempfile.mkdtemp(prefix="vorne-measure-")
     env = dict(os.environ, SDL_AUDIODRIVER="dummy", VORNE_RELEASE_LOG=log.name,
-               XDG_RUNTIME_DIR=runtime)
+               XDG_RUNTIME_DIR=runtime, XDG_CONFIG_HOME=runtime)
     inner = [a.binary] + a.game_args
     if a.play:
         # Press Z on the title once the window is up, inside the same display.
