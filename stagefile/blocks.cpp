@@ -51,6 +51,14 @@ std::optional<Refusal> read_first_count(Reader& reader, int32_t& rows) {
     return read_count(reader, rows);
 }
 
+std::optional<Refusal> read_playable_first_count(Reader& reader, int32_t& rows) {
+    std::optional<Refusal> refusal = read_first_count(reader, rows);
+    if (refusal || rows > 0) return refusal;
+    return Refusal{reader.lines_read(),
+                   "the first stage's row count is 0 (the line does not read as a number of at "
+                   "least 1): this is not a stage file the game can play"};
+}
+
 std::optional<Refusal> read_next_count(Reader& reader, bool& end_of_file, int32_t& rows) {
     end_of_file = false;
     if (reader.at_end()) {

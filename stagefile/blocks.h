@@ -25,6 +25,11 @@ struct Refusal {
 // ends reads as one long line), then reads the first count line into rows.
 std::optional<Refusal> read_first_count(Reader& reader, int32_t& rows);
 
+// read_first_count for a file the game is to play from its title: a first
+// stage of no rows (a text file, a picture: a first line that does not read
+// as a count of at least 1) is refused too, since it has no player and no door.
+std::optional<Refusal> read_playable_first_count(Reader& reader, int32_t& rows);
+
 // After the last row of a stage: sets end_of_file when nothing is left to
 // read; otherwise reads the next count line into rows.
 std::optional<Refusal> read_next_count(Reader& reader, bool& end_of_file, int32_t& rows);

@@ -124,7 +124,7 @@ void check_stages(Reader& reader, CheckResult& result) {
     Findings findings(result);
     int32_t stage = 1;
     int32_t rows = 0;
-    std::optional<Refusal> refusal = read_first_count(reader, rows);
+    std::optional<Refusal> refusal = read_playable_first_count(reader, rows);
     if (refusal && refusal->line == 0) {
         // The file as a whole: empty, or with lines that end in LF alone.
         findings.refuse(0, *refusal);

@@ -45,6 +45,14 @@ void loop_music(MusicPort& music) {
     if (mode.compare(0, 7, "playing") != 0) music.send_command("play midifile from 0", nullptr, 0);
 }
 
+void pause_music(MusicPort& music) {
+    music.send_command("pause midifile", nullptr, 0);
+}
+
+void resume_music(MusicPort& music) {
+    music.send_command("resume midifile", nullptr, 0);
+}
+
 void stop_music(MusicPort& music) {
     music.send_command("stop midifile ", nullptr, 0);
     music.send_command("close midifile", nullptr, 0);

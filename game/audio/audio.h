@@ -49,6 +49,10 @@ void play_music(MusicPort& music, const std::string& program_folder, int32_t num
 // The music timer's handler: starts the open piece again once it has ended.
 void loop_music(MusicPort& music);
 
+// Holds the open piece where it is, and lets it go on from there.
+void pause_music(MusicPort& music);
+void resume_music(MusicPort& music);
+
 // The stop pair every caller sends before changing or ending the music.
 void stop_music(MusicPort& music);
 

@@ -70,6 +70,16 @@ uint32_t MusicInterpreter::send_command(std::string_view command, std::string* r
         player_.stop();
         return music_ok;
     }
+    if (verb == "pause" || verb == "resume") {
+        if (w.size() != 2) return music_error_unrecognized;
+        if (!open_) return music_error_unknown_alias;
+        if (verb == "pause") {
+            player_.pause();
+        } else {
+            player_.resume();
+        }
+        return music_ok;
+    }
     if (verb == "close") {
         if (w.size() != 2) return music_error_unrecognized;
         if (!open_) return music_error_unknown_alias;

@@ -21,6 +21,9 @@ class MidiPlayer {
     virtual void unload() = 0;
     // True while the loaded piece is sounding.
     virtual bool is_playing() = 0;
+    // Holds the piece where it is; resume goes on from there.
+    virtual void pause() {}
+    virtual void resume() {}
 };
 
 // Result codes of the command channel.
@@ -35,7 +38,8 @@ class MusicInterpreter : public MusicPort {
     explicit MusicInterpreter(MidiPlayer& player) : player_(player) {}
 
     // Understands: open "PATH" type sequencer alias midifile; play midifile
-    // from 0; stop midifile; close midifile; status midifile mode.
+    // from 0; stop midifile; pause midifile; resume midifile; close midifile;
+    // status midifile mode.
     uint32_t send_command(std::string_view command, std::string* return_text,
                           int32_t return_length) override;
 

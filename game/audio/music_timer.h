@@ -20,14 +20,30 @@ class MusicTimer {
     // True when the timer runs and its deadline has come; the caller then runs
     // the handler and calls fired().
     bool due(uint32_t now_ms) const {
-        return period_ > 0 && static_cast<int32_t>(now_ms - deadline_) >= 0;
+        return period_ > 0 && !held_ && static_cast<int32_t>(now_ms - deadline_) >= 0;
     }
 
     void fired(uint32_t now_ms) { deadline_ = now_ms + static_cast<uint32_t>(period_); }
 
+    // Holds the countdown while the game is paused, and goes on from where it
+    // was when it resumes.
+    void hold(uint32_t now_ms) {
+        if (held_) return;
+        held_ = true;
+        left_ = deadline_ - now_ms;
+    }
+    void resume(uint32_t now_ms) {
+        if (!held_) return;
+        held_ = false;
+        deadline_ = now_ms + left_;
+    }
+    bool held() const { return held_; }
+
   private:
     int32_t period_ = 0;
     uint32_t deadline_ = 0;
+    bool held_ = false;
+    uint32_t left_ = 0;
 };
 
 }  // namespace vorne

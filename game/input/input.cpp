@@ -62,9 +62,10 @@ void poll_input(World& world, InputPort& input) {
     int v = key(input, vk_down) - key(input, vk_up);
     if (v != 0) world.stick_y = static_cast<int16_t>(v);
 
-    int32_t b =
-        button_fire * key(input, world.key_codes[1]) + button_map * key(input, world.key_codes[2]) +
-        button_quit * key(input, world.key_codes[3]) + button_4 * key(input, world.key_codes[4]);
+    int32_t b = button_fire * key(input, world.key_codes[1]) +
+                button_map * key(input, world.key_codes[2]) +
+                button_quit * key(input, world.key_codes[3]) +
+                button_4 * key(input, world.key_codes[4]) + button_pause * key(input, vk_p);
     if (b != 0) world.buttons = b;
 }
 

@@ -14,6 +14,7 @@ inline constexpr int32_t vk_left = 37;
 inline constexpr int32_t vk_up = 38;
 inline constexpr int32_t vk_right = 39;
 inline constexpr int32_t vk_down = 40;
+inline constexpr int32_t vk_p = 80;
 inline constexpr int32_t vk_x = 88;
 inline constexpr int32_t vk_z = 90;
 

@@ -110,6 +110,7 @@ uint32_t SdlInput::joy_get_pos(uint32_t id, JoyPosition& out) {
         if (button(SDL_CONTROLLER_BUTTON_B)) out.buttons |= 2;
         if (button(SDL_CONTROLLER_BUTTON_BACK)) out.buttons |= 4;
         if (button(SDL_CONTROLLER_BUTTON_Y)) out.buttons |= 8;
+        if (button(SDL_CONTROLLER_BUTTON_X)) out.buttons |= 16;  // west: pause
         return 0;
     }
     SDL_Joystick* joystick = device.joystick;

@@ -112,4 +112,12 @@ bool SdlMidiPlayer::is_playing() {
     return current_ && Mix_PlayingMusic();
 }
 
+void SdlMidiPlayer::pause() {
+    if (current_) Mix_PauseMusic();
+}
+
+void SdlMidiPlayer::resume() {
+    if (current_) Mix_ResumeMusic();
+}
+
 }  // namespace vorne

@@ -46,6 +46,8 @@ class SdlMidiPlayer : public MidiPlayer {
     void stop() override;
     void unload() override;
     bool is_playing() override;
+    void pause() override;
+    void resume() override;
 
   private:
     _Mix_Music* find_or_load(const std::string& path);

@@ -35,7 +35,7 @@ struct JoyPosition {
     uint32_t x = 0;
     uint32_t y = 0;
     uint32_t z = 0;
-    uint32_t buttons = 0;  // bit 0 = button 1 ... bit 3 = button 4
+    uint32_t buttons = 0;  // bit 0 = button 1 ... bit 3 = button 4, bit 4 = pause
 };
 
 struct JoyCaps {
@@ -108,6 +108,8 @@ class WindowPort {
     virtual void show() {}
     // Handles pending desktop events; returns false once the window was closed.
     virtual bool pump_events() = 0;
+    // True once after the window lost the keyboard focus.
+    virtual bool take_focus_lost() { return false; }
 };
 
 // Files: the program's folder and the open-file dialog.

@@ -22,6 +22,7 @@ constexpr const char* stage_file_filter = "データ(*.dat)|*.dat|";
 void reject(Game& game, const StageError& error) {
     game.ports.files.show_message("VORNE", error.message());
     reject_stage_file(game.world, game.stage_file);
+    game.title_armed = false;
 }
 
 // Opens a stage file from the title; on success the introduction follows.
@@ -67,9 +68,15 @@ void show_title(Game& game) {
 
     game.ports.window.set_caption(title_caption);
 
+    if (!game.title_armed) {
+        if ((w.buttons & (button_fire | button_map)) == 0) game.title_armed = true;
+        return;
+    }
     if (w.buttons & button_fire) {
+        game.title_armed = false;
         start_from(game, game.default_stage_path());
     } else if (w.buttons & button_map) {
+        game.title_armed = false;
         std::optional<std::string> chosen = game.ports.files.open_file_dialog(stage_file_filter);
         if (!chosen) {
             mapload_cancelled(w);
@@ -113,6 +120,7 @@ void show_game_over(Game& game) {
         reset_game(w);
         w.screen_timer = 0;
         w.game_state = state_title;
+        game.title_armed = false;
         play_music(game.ports.music, game.program_folder, music_title);
     }
 }
@@ -212,6 +220,7 @@ void show_ending(Game& game) {
             w.screen_timer = 0;
             play_music(game.ports.music, game.program_folder, music_title);
             w.game_state = state_title;
+            game.title_armed = false;
         }
     }
 }

@@ -31,6 +31,12 @@ struct Game {
     Face window_face = Face::mincho;  // the window's current text face
     bool released_once = false;       // pacing: the first tick is not delayed
     bool quit = false;                // the quit button ended the program
+    // The title acts on buttons 1 and 2 only once both were seen released on
+    // it: a button still held from a game over, the ending, a refused file or
+    // a file dialog does not act again. Before the first tick nothing is held.
+    bool title_armed = true;
+    bool paused = false;      // play is paused (P, a gamepad's west button, focus lost)
+    bool pause_held = false;  // the pause button was down on the previous tick
 
     // The stage file that button 1 opens on the title.
     std::string default_stage_path() const;

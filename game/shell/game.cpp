@@ -31,12 +31,38 @@ void play_step(Game& game) {
     show_play_frame(game);
 }
 
+void draw_pause_banner(Game& game) {
+    // A darkened band across the middle of the frozen frame, and the word.
+    FrameBuffer& frame = game.frame;
+    for (int32_t y = 84; y < 116; ++y) {
+        for (int32_t x = 0; x < frame.width(); ++x) {
+            const Pixel p = frame.at(x, y);
+            frame.set(x, y, (p >> 2 & 0x3F3F3F) | (p & 0xFF000000));
+        }
+    }
+    print_text(game, 70, 90, "PAUSE", TextStyle{Face::gothic, 16, true, rgb(255, 255, 255)});
+}
+
 void show_play_frame(Game& game) {
     Canvas canvas = game.canvas();
     if (!draw_play_frame(canvas, game.world)) return;  // the life ended: the caption stays
     const World& w = game.world;
     game.ports.window.set_caption("SCORE " + std::to_string(w.score) + "     Px" +
                                   std::to_string(w.lives));
+}
+
+void set_paused(Game& game, bool paused) {
+    if (paused == game.paused) return;
+    game.paused = paused;
+    const uint32_t now = game.ports.clock.now_ms();
+    if (paused) {
+        game.timer2.hold(now);
+        pause_music(game.ports.music);
+        draw_pause_banner(game);
+    } else {
+        game.timer2.resume(now);
+        resume_music(game.ports.music);
+    }
 }
 
 bool check_quit(Game& game) {
@@ -63,9 +89,16 @@ void pace_frame(Game& game, int32_t ms) {
 void run_tick(Game& game) {
     World& world = game.world;
     poll_input(world, game.ports.input);
+    // The pause button acts when it goes down, not while it is held.
+    const bool pause_down = (world.buttons & button_pause) != 0;
+    const bool pause_pressed = pause_down && !game.pause_held;
+    game.pause_held = pause_down;
+    const bool focus_lost = game.ports.window.take_focus_lost();
 
     switch (world.game_state) {
         case state_play:
+            if (pause_pressed || (focus_lost && !game.paused)) set_paused(game, !game.paused);
+            if (game.paused) break;  // no tick of play: the frame stays as it was
             game.timer2.set_period(5000, game.ports.clock.now_ms());
             play_step(game);
             break;

@@ -30,6 +30,13 @@ void play_step(Game& game);
 // was on the tick the life ends).
 void show_play_frame(Game& game);
 
+// Pauses or resumes play: the music and its timer hold, and the frozen frame
+// shows "PAUSE" until play goes on.
+void set_paused(Game& game, bool paused);
+
+// The band with "PAUSE" over the frame.
+void draw_pause_banner(Game& game);
+
 // True (and the program is to end at once) when button 3 is held.
 bool check_quit(Game& game);
 

@@ -33,6 +33,7 @@ std::string trace_line(int64_t tick, const Game& game, const std::vector<int32_t
     j["screen_timer"] = w.screen_timer;
     j["backdrop"] = Json::array({w.backdrop_x, w.backdrop_y});
     j["music_timer"] = game.timer2.period();
+    if (game.paused) j["paused"] = true;  // only while paused: other traces stay as they were
     return json_text(j);
 }
 

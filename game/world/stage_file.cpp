@@ -40,7 +40,7 @@ std::optional<StageError> open_stage_file(World& world, stagefile::Reader& reade
 std::optional<StageError> start_stage_file(World& world, stagefile::Reader& reader) {
     world.stage_file_open = 1;
     int32_t rows = 0;
-    const auto refusal = stagefile::read_first_count(reader, rows);
+    const auto refusal = stagefile::read_playable_first_count(reader, rows);
     world.stage_rows = rows;
     if (refusal) return refused(reader, 1, *refusal);
     return std::nullopt;

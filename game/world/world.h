@@ -30,10 +30,11 @@ inline constexpr int32_t cloud_capacity = 10;
 
 // Bits of buttons: button n is bit n - 1, from its key in key_codes or the
 // joystick's button n.
-inline constexpr int32_t button_fire = 1;  // Z: shoots in play, starts and leaves screens
-inline constexpr int32_t button_map = 2;   // X: chooses a stage file on the title
-inline constexpr int32_t button_quit = 4;  // Esc: ends the program
-inline constexpr int32_t button_4 = 8;     // read, but no rule uses it
+inline constexpr int32_t button_fire = 1;    // Z: shoots in play, starts and leaves screens
+inline constexpr int32_t button_map = 2;     // X: chooses a stage file on the title
+inline constexpr int32_t button_quit = 4;    // Esc: ends the program
+inline constexpr int32_t button_4 = 8;       // read, but no rule uses it
+inline constexpr int32_t button_pause = 16;  // P or a gamepad's west button: pauses play
 
 // game_state values.
 enum GameState : int32_t {

@@ -108,7 +108,10 @@ TEST_F(ReadersAgree, OnEveryKindOfBadFile) {
         {write("short.dat", "3\r\naaa\r\naaa\r\n"),
          "short.dat: stage 1, line 3: the file ends after 2 of the stage's 3 rows"},
         {write("late.dat", good + "-5\r\n"), "late.dat: stage 3, line 7: the row count -5", 3},
-        {write("binary.dat", binary), nullptr},  // count lines of no number: stages of 0 rows
+        // A first line of no number: a first stage of 0 rows, which the game
+        // cannot play; the editor opens it as an empty stage.
+        {write("binary.dat", binary),
+         "binary.dat: stage 1, line 1: the first stage's row count is 0", 0},
         {write("walls.dat", rows_of(2, std::string(201, 'a'))),
          "walls.dat: stage 1, line 3: more than 400 walls", 0},
         {"/dev/zero", "/dev/zero: is not a regular file (a character device)"},

@@ -62,9 +62,12 @@ TEST(Title, CancelledDialogKeepsTheTitle) {
     EXPECT_EQ(t.game.world.game_state, state_title);
     EXPECT_EQ(t.game.world.stage_file_open, 1);  // tried
     EXPECT_FALSE(t.game.stage_file.is_open());
-    // A later button 1 still opens map.dat.
-    t.input.set(0, 0, 1);
-    run_tick(t.game);
+    // Button 1 acts only once both buttons were seen released, then opens map.dat.
+    for (int32_t buttons : {1, 0, 1}) {
+        EXPECT_EQ(t.game.world.game_state, state_title);
+        t.input.set(0, 0, buttons);
+        run_tick(t.game);
+    }
     EXPECT_EQ(t.game.world.game_state, state_stage_intro);
 }
 
@@ -75,10 +78,41 @@ TEST(Title, ChosenFileIsOpenedAndAMissingMapDatIsRejected) {
     run_tick(t.game);
     EXPECT_EQ(t.game.world.game_state, state_title);
     EXPECT_FALSE(t.game.stage_file.is_open());
+    t.input.set(0, 0, 0);  // released, so that button 2 acts
+    run_tick(t.game);
     t.input.set(0, 0, 2);
     run_tick(t.game);
     EXPECT_EQ(t.game.world.game_state, state_stage_intro);
     EXPECT_EQ(t.game.world.stage_rows, 3);
+}
+
+TEST(Title, AButtonHeldIntoTheTitleWaitsForAFreshPress) {
+    struct Case {
+        int32_t state, screen_timer;
+        int32_t buttons;  // held from before the title
+    };
+    for (Case c : {Case{state_ending, 352, button_fire}, Case{state_game_over, 98, button_fire},
+                   Case{state_game_over, 98, button_fire | button_map}}) {
+        SCOPED_TRACE(c.state);
+        StageFolder folder("title_latch", two_stages);
+        TestGame t(folder.path);
+        World& w = t.game.world;
+        w.game_state = c.state;
+        w.screen_timer = c.screen_timer;
+        t.input.set(0, 0, c.buttons);
+        for (int i = 0; i < 3 && w.game_state != state_title; ++i)
+            run_tick(t.game);
+        ASSERT_EQ(w.game_state, state_title);
+        for (int i = 0; i < 5; ++i) {
+            run_tick(t.game);
+            EXPECT_EQ(w.game_state, state_title);
+        }
+        t.input.set(0, 0, 0);
+        run_tick(t.game);
+        t.input.set(0, 0, button_fire);
+        run_tick(t.game);
+        EXPECT_EQ(w.game_state, state_stage_intro);
+    }
 }
 
 TEST(Title, ScrollPhaseRunsThirteenFramesPerCycle) {

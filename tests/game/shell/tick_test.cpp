@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "game/shell/dump.h"
 #include "game/shell/game.h"
+#include "game/shell/trace.h"
 #include "tests/support/test_game.h"
 
 namespace vorne {
@@ -109,6 +111,58 @@ TEST(Tick, MusicTimerPeriodFollowsTheState) {
         run_tick(t.game);
         EXPECT_EQ(t.game.timer2.period(), 5000);
     }
+}
+
+TEST(Tick, PauseHoldsPlayTheMusicAndItsTimerUntilPressedAgain) {
+    TestGame t;
+    World& w = t.game.world;
+    w.game_state = state_play;
+    run_tick(t.game);
+    t.input.set(1, 0, button_pause);  // pressed, and the stick held right
+    run_tick(t.game);
+    ASSERT_TRUE(t.game.paused);
+    EXPECT_EQ(t.music.sent, std::vector<std::string>{"pause midifile"});
+    EXPECT_NE(trace_line(2, t.game, {}, {}, "").find("\"paused\":true"), std::string::npos);
+    // The world but the pacing's clock reading.
+    const auto state = [&w] {
+        const int32_t clock = w.frame_clock;
+        w.frame_clock = 0;
+        std::string dump = dump_world(w);
+        w.frame_clock = clock;
+        return dump;
+    };
+    const std::string world = state();
+    const FrameBuffer frame = t.game.frame;
+    for (int i = 0; i < 400; ++i) {  // held: no toggle
+        t.clock.now += 40;
+        service_timers(t.game);
+        run_tick(t.game);
+    }
+    EXPECT_TRUE(state() == world);
+    EXPECT_TRUE(t.game.frame.pixels() == frame.pixels());
+    EXPECT_EQ(t.music.sent.size(), 1u);  // not even the timer's status query
+    t.input.set(1, 0, 0);
+    run_tick(t.game);
+    EXPECT_TRUE(t.game.paused);
+    t.input.set(1, 0, button_pause);
+    run_tick(t.game);
+    EXPECT_FALSE(t.game.paused);
+    EXPECT_EQ(t.music.sent.back(), "resume midifile");
+    EXPECT_FALSE(state() == world);  // play went on this tick
+    EXPECT_EQ(trace_line(3, t.game, {}, {}, "").find("paused"), std::string::npos);
+
+    // Esc still quits while paused; outside play the pause button does nothing.
+    t.input.set(0, 0, 0);
+    run_tick(t.game);
+    t.input.set(0, 0, button_pause);
+    run_tick(t.game);
+    t.input.set(0, 0, button_quit);
+    run_tick(t.game);
+    EXPECT_TRUE(t.game.quit);
+    TestGame title;
+    title.input.set(0, 0, button_pause);
+    run_tick(title.game);
+    EXPECT_FALSE(title.game.paused);
 }
 
 TEST(MusicTimer, AssigningTheSamePeriodDoesNotRestartTheCountdown) {
