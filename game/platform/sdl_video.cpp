@@ -262,6 +262,7 @@ bool SdlWindow::pump_events() {
                 break;
             case SDL_WINDOWEVENT:
                 if (event.window.event == SDL_WINDOWEVENT_CLOSE) open = false;
+                if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) focus_lost_ = true;
                 break;
             case SDL_KEYDOWN: {
                 const SDL_Keysym& key = event.key.keysym;

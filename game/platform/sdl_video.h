@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "game/ports/ports.h"
@@ -70,6 +71,7 @@ class SdlWindow : public WindowPort {
     // Also toggles fullscreen on F11 and Alt+Enter (keys the game never reads)
     // and notes joysticks plugged in or out.
     bool pump_events() override;
+    bool take_focus_lost() override { return std::exchange(focus_lost_, false); }
     // While a dialog holds the game: reads the desktop's events into SDL's
     // queue (for pump_events later) and shows the last picture again where
     // the window was exposed or resized.
@@ -92,6 +94,7 @@ class SdlWindow : public WindowPort {
     bool take_devices_changed();
 
   private:
+    bool focus_lost_ = false;  // since the last take_focus_lost
     static int watch_events(void* self, SDL_Event* event);
     bool software_opengl() const;
     // Shows shown_ again; rows first_row..last_row of it are new.
