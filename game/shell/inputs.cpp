@@ -113,7 +113,8 @@ std::optional<std::vector<InputStep>> parse_inputs(const std::string& text, cons
         int64_t sx = 0, sy = 0, buttons = 0;
         if (!parse_int(a, -1, 1, sx)) return bad("stick x must be -1, 0 or 1");
         if (!parse_int(fields[1], -1, 1, sy)) return bad("stick y must be -1, 0 or 1");
-        if (!parse_int(fields[2], 0, 31, buttons)) return bad("buttons must be 0..31");
+        if (!parse_int(fields[2], 0, max_input_buttons, buttons))
+            return bad("buttons must be 0.." + std::to_string(max_input_buttons));
         step.stick_x = static_cast<int16_t>(sx);
         step.stick_y = static_cast<int16_t>(sy);
         step.buttons = static_cast<int32_t>(buttons);

@@ -12,6 +12,8 @@ namespace vorne {
 // The most bytes a recorded-input file may hold, and one of its lines.
 inline constexpr uint64_t max_inputs_bytes = uint64_t{16} << 20;
 inline constexpr size_t max_input_line_bytes = 4096;
+// The button bits a line may set: Z, X, Esc, button 4 and pause.
+inline constexpr int32_t max_input_buttons = 31;
 
 // One line of recorded input, for count ticks.
 struct InputStep {

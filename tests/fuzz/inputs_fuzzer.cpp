@@ -3,7 +3,7 @@
 //
 // A text that is refused gets one line of at most max_message_bytes bytes
 // (no line feed, no carriage return). A text that is taken gives steps of
-// count 1 or more, sticks -1..1 and buttons 0..15, and the steps written
+// count 1 or more, sticks -1..1 and buttons 0..max_input_buttons, and the steps written
 // back as "N*SX SY B" lines read back as the same steps.
 #include <cstddef>
 #include <cstdint>
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string again;
     for (const InputStep& s : *steps) {
         check(s.count >= 1 && s.stick_x >= -1 && s.stick_x <= 1 && s.stick_y >= -1 &&
-                  s.stick_y <= 1 && s.buttons >= 0 && s.buttons <= 15,
+                  s.stick_y <= 1 && s.buttons >= 0 && s.buttons <= max_input_buttons,
               "a step out of range: " + step_text(s));
         again += step_text(s) + "\n";
     }
