@@ -5,25 +5,15 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <string_view>
 
+#include "game/shell/whole_number.h"
 #include "stagefile/chars.h"
 #include "stagefile/files.h"
 
 namespace vorne {
 namespace {
-
-bool parse_int(std::string_view text, int64_t min, int64_t max, int64_t& out) {
-    if (text.empty()) return false;
-    int64_t value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return false;
-    if (value < min || value > max) return false;
-    out = value;
-    return true;
-}
 
 // The separators of the three fields: white space of the C locale.
 bool is_field_space(char c) {

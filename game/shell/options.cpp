@@ -1,20 +1,11 @@
 #include "game/shell/options.h"
 
-#include <charconv>
 #include <string_view>
+
+#include "game/shell/whole_number.h"
 
 namespace vorne {
 namespace {
-
-bool parse_int(std::string_view text, int64_t min, int64_t max, int64_t& out) {
-    if (text.empty()) return false;
-    int64_t value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return false;
-    if (value < min || value > max) return false;
-    out = value;
-    return true;
-}
 
 bool parse_tick_file(const std::string& text, TickFile& out) {
     size_t colon = text.find(':');

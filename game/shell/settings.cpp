@@ -6,11 +6,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+
+#include "game/shell/whole_number.h"
 
 namespace vorne {
 namespace {
@@ -26,11 +27,9 @@ std::string_view trim(std::string_view s) {
 }
 
 std::optional<int32_t> whole_number(std::string_view text, int32_t min, int32_t max) {
-    int32_t value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return {};
-    if (value < min || value > max) return {};
-    return value;
+    int64_t value = 0;
+    if (!parse_int(text, min, max, value)) return {};
+    return static_cast<int32_t>(value);
 }
 
 }  // namespace
