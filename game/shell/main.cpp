@@ -86,12 +86,10 @@ int run_window(const Options& options, const std::string& folder) {
             window.set_icon(game.sheets.pc, 0, 20, 0, 0);  // the hero, standing
 
             start_game(game);
-            if (sound.device_open()) {
-                // Reading a piece takes the synthesiser a moment: do it now,
-                // not on the tick that starts it.
-                for (int32_t n = music_title; n <= music_ending; ++n)
-                    midi.preload(folder + "/sound/" + music_file(n));
-            }
+            // Reading the pieces takes a moment: it is done once the first
+            // tick has put the title on the screen, not on the tick that
+            // starts a piece.
+            bool preloaded = !sound.device_open();
             for (;;) {
                 if (!window.pump_events()) {
                     stop_game(game);
@@ -111,6 +109,11 @@ int run_window(const Options& options, const std::string& folder) {
                 service_timers(game);
                 run_tick(game);
                 if (game.quit) break;
+                if (!preloaded) {
+                    for (int32_t n = music_title; n <= music_ending; ++n)
+                        midi.preload(folder + "/sound/" + music_file(n));
+                    preloaded = true;
+                }
             }
             std::string unsaved = write_settings_file(settings_folder_path, settings_of(window));
             if (!unsaved.empty()) std::cerr << "vorne1.0: " << unsaved << '\n';
