@@ -8,15 +8,18 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
 #include <QUndoStack>
 
+#include <algorithm>
 #include <cmath>
 
 #include "editor/chip_strip.h"
@@ -58,12 +61,20 @@ class MainCanvas : public QWidget {
         if (!window_->canvas_image().isNull()) painter.drawImage(0, 0, window_->canvas_image());
         painter.setPen(kCursorColour);
         painter.drawRect(QRect(window_->mainsen(), QSize(kCell - 1, kCell - 1)));
+        // Black and white dashes stand out on every chip.
+        const QRect outline = window_->fill_outline();
+        if (!outline.isNull()) {
+            painter.setPen(QPen(Qt::black, 0, Qt::DashLine));
+            painter.setBackground(Qt::white);
+            painter.setBackgroundMode(Qt::OpaqueMode);
+            painter.drawRect(outline.adjusted(0, 0, -1, -1));
+        }
     }
     void mouseMoveEvent(QMouseEvent* event) override {
         window_->canvas_mouse_move(event->position(), event->buttons());
     }
     void mousePressEvent(QMouseEvent* event) override {
-        window_->canvas_mouse_press(event->buttons());
+        window_->canvas_mouse_press(event->buttons(), event->modifiers());
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
         window_->canvas_mouse_release(event->buttons());
@@ -351,15 +362,102 @@ void EditorWindow::canvas_mouse_move(QPointF position, Qt::MouseButtons buttons)
         mainsen_ = moved;
         main_->update();
     }
-    paint_cursor_cell(buttons);
+    // A rectangle is filled on release (its outline follows the pointer
+    // outline); after a pick or an area fill the buttons do nothing more.
+    if (gesture_ == CanvasGesture::paint) paint_cursor_cell(buttons);
 }
 
-void EditorWindow::canvas_mouse_press(Qt::MouseButtons buttons) {
-    paint_cursor_cell(buttons);
+void EditorWindow::canvas_mouse_press(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+    if (gesture_ != CanvasGesture::paint) return;
+    const bool left = buttons == Qt::LeftButton;
+    const bool right = buttons == Qt::RightButton;
+    if (buttons == Qt::MiddleButton) {
+        // The middle button paints nothing as it moves on: no gesture needed.
+        pick_cursor_chip();
+    } else if (left && modifiers.testFlag(Qt::AltModifier)) {
+        pick_cursor_chip();
+        gesture_ = CanvasGesture::done;
+    } else if ((left || right) && modifiers.testFlag(Qt::ControlModifier)) {
+        static const std::string empty_cell(kEmptyLetter);
+        const std::string letter = left ? model_.selected_chip : empty_cell;
+        fill_step(left ? QStringLiteral("塗りつぶす") : QStringLiteral("塗りつぶして消す"),
+                  [this, &letter] {
+                      return model_.flood_fill(cursor_column_ + 1, cursor_row_ + 1, letter);
+                  });
+        gesture_ = CanvasGesture::done;
+    } else if ((left || right) && modifiers.testFlag(Qt::ShiftModifier)) {
+        finish_stroke();
+        gesture_ = CanvasGesture::rectangle;
+        rectangle_anchor_ = QPoint(cursor_column_, cursor_row_);
+        rectangle_letter_ = left ? model_.selected_chip : std::string(kEmptyLetter);
+        main_->update();
+    } else {
+        paint_cursor_cell(buttons);
+    }
 }
 
 void EditorWindow::canvas_mouse_release(Qt::MouseButtons buttons) {
-    if (buttons == Qt::NoButton) finish_stroke();
+    if (buttons != Qt::NoButton) return;
+    if (gesture_ == CanvasGesture::rectangle) {
+        gesture_ = CanvasGesture::paint;
+        main_->update();
+        const bool erase = rectangle_letter_ == kEmptyLetter;
+        fill_step(erase ? QStringLiteral("四角く消す") : QStringLiteral("四角く塗る"), [this] {
+            return model_.fill_rectangle(rectangle_anchor_.x() + 1, rectangle_anchor_.y() + 1,
+                                         cursor_column_ + 1, cursor_row_ + 1, rectangle_letter_);
+        });
+        return;
+    }
+    gesture_ = CanvasGesture::paint;
+    finish_stroke();
+}
+
+QRect EditorWindow::fill_outline() const {
+    if (gesture_ != CanvasGesture::rectangle) return {};
+    const int left = std::min(rectangle_anchor_.x(), cursor_column_);
+    const int right = std::max(rectangle_anchor_.x(), cursor_column_);
+    const int top = std::min(rectangle_anchor_.y(), cursor_row_);
+    const int bottom = std::max(rectangle_anchor_.y(), cursor_row_);
+    return QRect(QPoint(left * kCell, top * kCell),
+                 QPoint(right * kCell + kCell - 1, bottom * kCell + kCell - 1));
+}
+
+void EditorWindow::fill_step(const QString& text, const std::function<int32_t()>& fill) {
+    // A fill is a stroke of its own, so the frame step's rule applies alike.
+    finish_stroke();
+    stroke_before_ = model_.state();
+    stroke_text_ = text;
+    stroke_changed_ = fill() > 0;
+    finish_stroke();
+    request_tick();
+}
+
+void EditorWindow::pick_cursor_chip() {
+    const int32_t index = chip_index(model_.cell(cursor_column_ + 1, cursor_row_ + 1));
+    if (index < 0) return;
+    model_.selected_chip = std::string(chip_letter(index));
+    // The preview shows the chip's own picture, as the canvas draws it under
+    // the pointer; the two-pixel shift belongs to a click on the strip.
+    preview_ = copy_block(strip_, index * kCell, 0, kCell, kCell, kOutsideStrip);
+    selectbox_->update();
+}
+
+void EditorWindow::keyPressEvent(QKeyEvent* event) {
+    // Ctrl, Alt and Meta belong to the commands (Ctrl+Z undoes). The key's
+    // letter, not the typed text, so Shift or Caps Lock pick the same chip.
+    const int key = event->key();
+    int32_t index = -1;
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+        const char letter = static_cast<char>('a' + (key - Qt::Key_A));
+        index = chip_index(std::string_view(&letter, 1));
+    }
+    const Qt::KeyboardModifiers commands = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (index < 0 || (event->modifiers() & commands)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    select_strip_chip(index);
+    event->accept();
 }
 
 void EditorWindow::paint_cursor_cell(Qt::MouseButtons buttons) {
@@ -388,6 +486,11 @@ void EditorWindow::paint_cursor_cell(Qt::MouseButtons buttons) {
 }
 
 void EditorWindow::finish_stroke() {
+    // Another command before the release drops the rectangle being dragged.
+    if (gesture_ == CanvasGesture::rectangle) {
+        gesture_ = CanvasGesture::done;
+        main_->update();
+    }
     if (!stroke_before_) return;
     StageState before = std::move(*stroke_before_);
     stroke_before_.reset();
@@ -443,10 +546,14 @@ void EditorWindow::strip_mouse_move(QPointF position) {
 }
 
 void EditorWindow::strip_click() {
-    const std::string_view letter = chip_letter(hover_chip_);
+    select_strip_chip(hover_chip_);
+}
+
+void EditorWindow::select_strip_chip(int32_t index) {
+    const std::string_view letter = chip_letter(index);
     if (!letter.empty()) model_.selected_chip = std::string(letter);
     // The preview is taken two pixels right of the chip's own cell.
-    preview_ = copy_block(strip_, hover_chip_ * kCell + 2, 0, kCell, kCell, kOutsideStrip);
+    preview_ = copy_block(strip_, index * kCell + 2, 0, kCell, kCell, kOutsideStrip);
     selectbox_->update();
 }
 

@@ -8,17 +8,20 @@
 #include <QKeySequence>
 #include <QPoint>
 #include <QPointF>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "editor/play_stage.h"
 #include "editor/stage_model.h"
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QScrollBar;
@@ -72,9 +75,15 @@ class EditorWindow : public QWidget {
     // and returns false, leaving everything as it was.
     bool load_file(const QString& path);
 
-    // Pointer events of the canvas, in canvas pixels.
+    // Pointer events of the canvas, in canvas pixels. A press acts on the
+    // cell of the last move: the left button paints the picked chip and the
+    // right one erases, cell by cell while dragged; with Shift they fill the
+    // rectangle dragged over instead (on release), with Ctrl the area of
+    // joined cells alike; the middle button or Alt with the left one picks
+    // the chip of the cell.
     void canvas_mouse_move(QPointF position, Qt::MouseButtons buttons);
-    void canvas_mouse_press(Qt::MouseButtons buttons);
+    void canvas_mouse_press(Qt::MouseButtons buttons,
+                            Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // buttons: those still held. Releasing the last one ends the stroke.
     void canvas_mouse_release(Qt::MouseButtons buttons);
     // Pointer events of the chip strip, in strip pixels.
@@ -91,8 +100,8 @@ class EditorWindow : public QWidget {
     void play();
 
     // Every change to the stage is a step here: a stroke of painting or
-    // erasing (press to release), a change of a size bar (one drag is one
-    // step), a load. Clean after a save or a load.
+    // erasing (press to release), a rectangle or area fill, a change of a
+    // size bar (one drag is one step), a load. Clean after a save or a load.
     QUndoStack* undo_stack() const { return undo_stack_; }
 
     int32_t hover_chip() const { return hover_chip_; }
@@ -100,14 +109,27 @@ class EditorWindow : public QWidget {
     int32_t cursor_row() const { return cursor_row_; }
     QPoint mainsen() const { return mainsen_; }
     QPoint chipboxsen() const { return chipboxsen_; }
+    // The cells of the rectangle being dragged, in canvas pixels; null when
+    // none is.
+    QRect fill_outline() const;
     const QImage& strip() const { return strip_; }
     const QImage& canvas_image() const { return canvas_image_; }
     const QImage& preview() const { return preview_; }
     bool tick_pending() const;
 
+  protected:
+    // The letter keys a..n and z pick their chip as a strip click does.
+    void keyPressEvent(QKeyEvent* event) override;
+
   private:
+    // What the buttons held on the canvas do until the last is released.
+    enum class CanvasGesture { paint, rectangle, done };
+
     void request_tick();
     void paint_cursor_cell(Qt::MouseButtons buttons);
+    void pick_cursor_chip();
+    void select_strip_chip(int32_t index);
+    void fill_step(const QString& text, const std::function<int32_t()>& fill);
     void size_bar_changed();
     void draw_canvas();
     void save(FileDialogKind kind);
@@ -146,6 +168,10 @@ class EditorWindow : public QWidget {
     std::optional<StageState> stroke_before_;
     bool stroke_changed_ = false;
     QString stroke_text_;
+    CanvasGesture gesture_ = CanvasGesture::paint;
+    // The press cell and the letter of the rectangle being dragged.
+    QPoint rectangle_anchor_;
+    std::string rectangle_letter_;
     // Counts drags of the size bars: changes within one drag merge.
     int64_t drag_count_ = 0;
     // Set while an undo step puts a state into the editor, so that the size

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "stagefile/writer.h"
 
@@ -13,6 +14,10 @@ namespace {
 // string-overlap false positives out of the release build).
 const std::string empty_cell(kEmptyLetter);
 const std::string wall_cell(kWallLetter);
+
+// The four cells sharing an edge with a cell, as column and row steps.
+constexpr std::array<std::pair<int32_t, int32_t>, 4> kEdgeNeighbours{
+    {{-1, 0}, {1, 0}, {0, -1}, {0, 1}}};
 
 int32_t clamp_size(int32_t size) {
     return std::clamp<int32_t>(size, 0, kMaxCells);
@@ -131,6 +136,52 @@ std::vector<int32_t> StageModel::canvas_offsets() const {
         }
     }
     return offsets;
+}
+
+int32_t StageModel::fill_rectangle(int32_t column1, int32_t row1, int32_t column2, int32_t row2,
+                                   std::string_view letter) {
+    const int32_t left = std::max<int32_t>(std::min(column1, column2), 1);
+    const int32_t right = std::min(std::max(column1, column2), stage_width);
+    const int32_t top = std::max<int32_t>(std::min(row1, row2), 1);
+    const int32_t bottom = std::min(std::max(row1, row2), stage_height);
+    const std::string fill(letter);
+    int32_t changed = 0;
+    for (int32_t x = left; x <= right; ++x) {
+        for (int32_t y = top; y <= bottom; ++y) {
+            std::string& target = cell(x, y);
+            if (target == fill) continue;
+            target = fill;
+            ++changed;
+        }
+    }
+    return changed;
+}
+
+int32_t StageModel::flood_fill(int32_t column, int32_t row, std::string_view letter) {
+    const auto inside = [this](int32_t x, int32_t y) {
+        return x >= 1 && x <= stage_width && y >= 1 && y <= stage_height;
+    };
+    if (!inside(column, row) || cell(column, row) == letter) return 0;
+    // Every cell that joins the area holds the old text until it is filled,
+    // and the fill differs from it, so no cell is taken twice.
+    const std::string old_text = cell(column, row);
+    const std::string fill(letter);
+    std::vector<std::pair<int32_t, int32_t>> pending{{column, row}};
+    cell(column, row) = fill;
+    int32_t changed = 1;
+    while (!pending.empty()) {
+        const auto [x, y] = pending.back();
+        pending.pop_back();
+        for (const auto& [dx, dy] : kEdgeNeighbours) {
+            const int32_t nx = x + dx;
+            const int32_t ny = y + dy;
+            if (!inside(nx, ny) || cell(nx, ny) != old_text) continue;
+            cell(nx, ny) = fill;
+            ++changed;
+            pending.emplace_back(nx, ny);
+        }
+    }
+    return changed;
 }
 
 }  // namespace vorne::editor

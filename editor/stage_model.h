@@ -104,6 +104,19 @@ struct StageModel {
     // Strip offsets of the cells of the framed extent, row by row, left to
     // right: what the redraw tick copies to each cell of the canvas.
     std::vector<int32_t> canvas_offsets() const;
+
+    // Sets every cell of the rectangle with corners (column1, row1) and
+    // (column2, row2), in any order, to letter; the rectangle is cut to the
+    // stage (1..stage_width, 1..stage_height). Returns the cells changed.
+    int32_t fill_rectangle(int32_t column1, int32_t row1, int32_t column2, int32_t row2,
+                           std::string_view letter);
+
+    // Sets the cell (column, row) and every cell joined to it through edge
+    // neighbours holding exactly the same text (a foreign letter or the empty
+    // text too) to letter, within the stage (1..stage_width,
+    // 1..stage_height). Returns the cells changed: none when the cell lies
+    // outside the stage or already holds letter.
+    int32_t flood_fill(int32_t column, int32_t row, std::string_view letter);
 };
 
 }  // namespace vorne::editor

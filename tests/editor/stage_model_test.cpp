@@ -1,5 +1,5 @@
-// The editor's stage rules: the wall frame, resizing, the chip table and the
-// pointer cell.
+// The editor's stage rules: the wall frame, resizing, the chip table, the
+// pointer cell and the two fills.
 #include "editor/stage_model.h"
 
 #include <gtest/gtest.h>
@@ -10,18 +10,30 @@
 namespace vorne::editor {
 namespace {
 
-// Rows 1..height of columns 1..width as strings, for compact comparisons.
+// Rows 1..height of columns 1..width as strings, for compact comparisons:
+// "_" stands for the empty text, "?" for a cell of several characters.
 std::vector<std::string> grid_rows(const StageModel& model, int32_t width, int32_t height) {
     std::vector<std::string> rows;
     for (int32_t y = 1; y <= height; ++y) {
         std::string row;
         for (int32_t x = 1; x <= width; ++x) {
             const std::string& cell = model.cell(x, y);
-            row += cell.size() == 1 ? cell : std::string("?");
+            row += cell.empty() ? std::string("_") : cell.size() == 1 ? cell : std::string("?");
         }
         rows.push_back(row);
     }
     return rows;
+}
+
+// Puts rows into the grid from column 1, row 1, "_" as the empty text.
+void set_rows(StageModel& model, const std::vector<std::string>& rows) {
+    for (size_t y = 0; y < rows.size(); ++y) {
+        for (size_t x = 0; x < rows[y].size(); ++x) {
+            std::string& cell =
+                model.cell(static_cast<int32_t>(x + 1), static_cast<int32_t>(y + 1));
+            cell = rows[y][x] == '_' ? std::string() : std::string(1, rows[y][x]);
+        }
+    }
 }
 
 TEST(StageModel, FirstFrameStepWallsTheEmptyStartStage) {
@@ -141,6 +153,49 @@ TEST(CursorCell, ClampsToTheStageAndRoundsToWholePixels) {
     EXPECT_EQ(cursor_cell(300.0, 1), 0);
     // An empty stage still yields the first cell.
     EXPECT_EQ(cursor_cell(50.0, 0), 0);
+}
+
+// A fill on a stage the size of rows; every cell beyond it stays "z".
+struct FillCase {
+    std::vector<std::string> rows;
+    std::vector<int32_t> at;  // the flood's cell, or the rectangle's two corners
+    const char* letter;
+    std::vector<std::string> expected;
+    int32_t changed;
+};
+
+TEST(StageModel, FillsChangeTheCellsOfTheirAreaWithinTheStage) {
+    const FillCase cases[] = {
+        // Flood fills: the same letter, edge neighbours only, foreign and
+        // empty texts, the stage's edges, a cell beyond the stage.
+        {{"aaaa", "azza", "aaaa"}, {2, 2}, "z", {"aaaa", "azza", "aaaa"}, 0},
+        {{"aaaaa", "azaza", "aazza"}, {2, 2}, "d", {"aaaaa", "adaza", "aazza"}, 1},
+        {{"QQa", "aQa", "QaQ"}, {1, 1}, "c", {"cca", "aca", "QaQ"}, 3},
+        {{"__a", "a_a"}, {2, 2}, "b", {"bba", "aba"}, 3},
+        {{"zzz", "zzz"}, {2, 2}, "d", {"ddd", "ddd"}, 6},
+        {{"zzz", "zzz"}, {4, 1}, "d", {"zzz", "zzz"}, 0},
+        // Rectangles: corners in any order, cut to the stage, only changes
+        // counted, foreign and empty texts replaced.
+        {{"zzzzz", "zzzzz", "zzzzz"}, {4, 3, 2, 1}, "d", {"zdddz", "zdddz", "zdddz"}, 9},
+        {{"zzz", "zzz"}, {2, 2, 9, 9}, "e", {"zzz", "zee"}, 2},
+        {{"dd", "dz"}, {1, 1, 2, 2}, "d", {"dd", "dd"}, 1},
+        {{"Q_", "zd"}, {2, 2, 1, 1}, "z", {"zz", "zz"}, 3},
+    };
+    for (const FillCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        StageModel model;
+        model.set_stage_width(static_cast<int32_t>(c.rows.front().size()));
+        model.set_stage_height(static_cast<int32_t>(c.rows.size()));
+        set_rows(model, c.rows);
+        const int32_t changed =
+            c.at.size() == 2 ? model.flood_fill(c.at[0], c.at[1], c.letter)
+                             : model.fill_rectangle(c.at[0], c.at[1], c.at[2], c.at[3], c.letter);
+        EXPECT_EQ(changed, c.changed);
+        StageModel expected;
+        set_rows(expected, c.expected);
+        EXPECT_EQ(grid_rows(model, kMaxCells, kMaxCells),
+                  grid_rows(expected, kMaxCells, kMaxCells));
+    }
 }
 
 }  // namespace

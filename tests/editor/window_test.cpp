@@ -1,7 +1,7 @@
 // The editor window driven through Qt Test on the offscreen platform: mouse
-// painting, the chip strip, the size bars, the commands and their failures,
-// undo and redo, the shortcuts, trying the stage in the game, and the check
-// after a save.
+// painting, picking and the fills, the chip strip and its keys, the size
+// bars, the commands and their failures, undo and redo, the shortcuts, trying
+// the stage in the game, and the check after a save.
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -173,6 +173,8 @@ class WindowTest : public QObject {
         for (int x = 25; x <= 170; x += 5)
             QTest::mouseMove(main_, QPoint(x, 65));
         QTest::mouseRelease(main_, Qt::MiddleButton, {}, QPoint(170, 65));
+        QCOMPARE(window_->model().selected_chip, std::string("z"));  // it picks instead
+        pick_chip(3);
         // Left, then right as well: only the left press paints.
         press(Qt::LeftButton, QPoint(25, 85));
         press(Qt::RightButton, QPoint(25, 85));
@@ -195,6 +197,123 @@ class WindowTest : public QObject {
         QCOMPARE(cell(4, 5), std::string("g"));
         window_->canvas_mouse_press(Qt::RightButton);
         QCOMPARE(cell(4, 5), std::string("z"));
+    }
+
+    void middle_button_and_alt_left_pick_the_chip_under_the_pointer() {
+        const QSignalBlocker no_tick(timer_);
+        window_->model().cell(4, 3) = "k";
+        window_->model().cell(5, 3) = "Q";
+        window_->model().cell(6, 3) = "";
+        press(Qt::MiddleButton, QPoint(65, 45));
+        QTest::mouseRelease(main_, Qt::MiddleButton, {}, QPoint(65, 45));
+        QCOMPARE(window_->model().selected_chip, std::string("k"));
+        // The chip's own picture, where a strip click's is two pixels right.
+        QCOMPARE(window_->preview().pixel(19, 10), chip_colour(10));
+        // A foreign letter or the empty text picks nothing.
+        for (const int x : {85, 105}) {
+            press(Qt::MiddleButton, QPoint(x, 45));
+            QTest::mouseRelease(main_, Qt::MiddleButton, {}, QPoint(x, 45));
+        }
+        QCOMPARE(window_->model().selected_chip, std::string("k"));
+
+        // Alt with the left button picks the wall, and the drag paints nothing.
+        QTest::mouseMove(main_, QPoint(5, 25));
+        QTest::mousePress(main_, Qt::LeftButton, Qt::AltModifier, QPoint(5, 25));
+        for (int x = 10; x <= 90; x += 5)
+            QTest::mouseMove(main_, QPoint(x, 25));
+        QTest::mouseRelease(main_, Qt::LeftButton, Qt::AltModifier, QPoint(90, 25));
+        QCOMPARE(window_->model().selected_chip, std::string("a"));
+        for (int x = 2; x <= 5; ++x)
+            QCOMPARE(cell(x, 2), std::string("z"));
+        QCOMPARE(window_->undo_stack()->count(), 0);
+    }
+
+    void shift_drag_fills_the_rectangle_on_release_as_one_step() {
+        const QSignalBlocker no_tick(timer_);
+        pick_chip(2);                             // "c"
+        QTest::mouseMove(main_, QPoint(65, 45));  // cell (4, 3)
+        QTest::mousePress(main_, Qt::LeftButton, Qt::ShiftModifier, QPoint(65, 45));
+        QTest::mouseMove(main_, QPoint(45, 75));
+        QTest::mouseMove(main_, QPoint(45, 105));  // cell (3, 6)
+        QCOMPARE(window_->fill_outline(), QRect(40, 40, 40, 80));
+        QCOMPARE(cell(3, 4), std::string("z"));  // nothing before the release
+        QTest::mouseRelease(main_, Qt::LeftButton, Qt::ShiftModifier, QPoint(45, 105));
+        QVERIFY(window_->fill_outline().isNull());
+        QCOMPARE(cell(4, 3), std::string("c"));
+        QCOMPARE(cell(3, 6), std::string("c"));
+        QCOMPARE(cell(3, 7), std::string("z"));
+        QCOMPARE(window_->undo_stack()->count(), 1);
+
+        // Shift with the right button erases.
+        QTest::mouseMove(main_, QPoint(85, 125));
+        QTest::mousePress(main_, Qt::RightButton, Qt::ShiftModifier, QPoint(85, 125));
+        QTest::mouseMove(main_, QPoint(65, 65));  // (5, 7) to (4, 4)
+        QTest::mouseRelease(main_, Qt::RightButton, Qt::ShiftModifier, QPoint(65, 65));
+        QCOMPARE(cell(4, 4), std::string("z"));
+        QCOMPARE(cell(4, 3), std::string("c"));
+        QCOMPARE(window_->undo_stack()->count(), 2);
+
+        // Undo before the release drops the rectangle.
+        QTest::mouseMove(main_, QPoint(125, 125));
+        QTest::mousePress(main_, Qt::LeftButton, Qt::ShiftModifier, QPoint(125, 125));
+        QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(window_->fill_outline().isNull());
+        QTest::mouseMove(main_, QPoint(145, 145));
+        QTest::mouseRelease(main_, Qt::LeftButton, Qt::ShiftModifier, QPoint(145, 145));
+        QCOMPARE(cell(7, 7), std::string("z"));
+        QCOMPARE(cell(8, 8), std::string("z"));
+        QCOMPARE(cell(4, 4), std::string("c"));
+    }
+
+    void ctrl_click_fills_the_joined_area_as_one_step() {
+        const QSignalBlocker no_tick(timer_);
+        for (int y = 2; y <= 9; ++y)
+            window_->model().cell(6, y) = "c";  // a ladder splits the inside in two
+        pick_chip(3);                           // "d"
+        const auto ctrl_click = [this](Qt::MouseButton button, QPoint at) {
+            QTest::mouseMove(main_, at);
+            QTest::mousePress(main_, button, Qt::ControlModifier, at);
+            QTest::mouseMove(main_, QPoint(165, 165));  // paints nothing more
+            QTest::mouseRelease(main_, button, Qt::ControlModifier, QPoint(165, 165));
+        };
+        ctrl_click(Qt::LeftButton, QPoint(45, 45));
+        QCOMPARE(cell(2, 9), std::string("d"));
+        QCOMPARE(cell(5, 2), std::string("d"));
+        QCOMPARE(cell(7, 2), std::string("z"));
+        QCOMPARE(cell(9, 9), std::string("z"));  // nor the cell the drag ended on
+        ctrl_click(Qt::RightButton, QPoint(105, 45));
+        QCOMPARE(cell(6, 9), std::string("z"));
+        QCOMPARE(cell(5, 9), std::string("d"));
+        // The frame alone changes: the next tick walls it again, no step.
+        ctrl_click(Qt::LeftButton, QPoint(5, 5));
+        QCOMPARE(cell(10, 10), std::string("d"));
+        QCOMPARE(window_->undo_stack()->count(), 2);
+
+        window_->undo_stack()->undo();
+        QCOMPARE(cell(6, 5), std::string("c"));
+        window_->undo_stack()->undo();
+        QCOMPARE(cell(2, 2), std::string("z"));
+    }
+
+    void letter_keys_pick_chips_as_a_strip_click_does() {
+        QTest::keyClick(window_.get(), Qt::Key_D);
+        QCOMPARE(window_->model().selected_chip, std::string("d"));
+        QCOMPARE(window_->preview().pixel(17, 5), chip_colour(3));
+        QCOMPARE(window_->preview().pixel(18, 5), chip_colour(4));
+        QTest::keyClick(window_.get(), Qt::Key_N, Qt::ShiftModifier);
+        QCOMPARE(window_->model().selected_chip, std::string("n"));
+        // No chip of its own, or Ctrl, Alt or Meta held: the choice stays.
+        const std::pair<Qt::Key, Qt::KeyboardModifiers> others[] = {
+            {Qt::Key_O, Qt::NoModifier},      {Qt::Key_B, Qt::ControlModifier},
+            {Qt::Key_B, Qt::AltModifier},     {Qt::Key_B, Qt::MetaModifier},
+            {Qt::Key_Z, Qt::ControlModifier},
+        };
+        for (const auto& [key, modifiers] : others)
+            QTest::keyClick(window_.get(), key, modifiers);
+        QCOMPARE(window_->model().selected_chip, std::string("n"));
+        QTest::keyClick(window_.get(), Qt::Key_Z);
+        QCOMPARE(window_->model().selected_chip, std::string("z"));
+        QCOMPARE(window_->preview().pixel(18, 5), kOutsideStrip);
     }
 
     void size_bars_move_and_resize_the_canvas() {
