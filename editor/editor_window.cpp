@@ -209,6 +209,7 @@ EditorWindow::EditorWindow(QImage strip, QWidget* parent)
     };
     dialog_folder_ = QCoreApplication::applicationDirPath();
     play_folder_ = QDir::tempPath();
+    set_game_process(std::make_unique<QtGameProcess>());
     // The caption gains a "*" only while the stage has unsaved changes.
     setWindowTitle(QStringLiteral("VORNE専用マップエディタ ver1.0[*]"));
     setFixedSize(kCanvasRegionWidth, 537);
@@ -297,6 +298,12 @@ EditorWindow::EditorWindow(QImage strip, QWidget* parent)
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
     request_tick();
+}
+
+EditorWindow::~EditorWindow() {
+    // The try ends with the editor, and its file goes with it.
+    game_.reset();
+    remove_try_file();
 }
 
 QAction* EditorWindow::add_command(const QString& text, std::initializer_list<QKeySequence> keys,
@@ -651,19 +658,49 @@ void EditorWindow::check_saved_file(const QString& path) {
                              .arg(QDir::toNativeSeparators(path), findings));
 }
 
+void EditorWindow::set_game_process(std::unique_ptr<GameProcess> game) {
+    if (game_) game_->on_finished = nullptr;
+    game_ = std::move(game);
+    game_->on_finished = [this] { remove_try_file(); };
+}
+
+void EditorWindow::remove_try_file() {
+    if (!try_file_.isEmpty()) QFile::remove(try_file_);
+    try_file_.clear();
+}
+
 void EditorWindow::play() {
     finish_stroke();
+    // A try of this editor's own gives way to the new one; a game it did not
+    // start is left alone, and the game runs only one copy at a time.
+    if (game_->running()) game_->stop();
+    remove_try_file();
+    if (game_is_running_anywhere()) {
+        report_error_(this, tr("The game is already running, started from somewhere else than "
+                               "this editor, and only one copy of it can run. Close it to try "
+                               "the stage."));
+        return;
+    }
+    // Framed on a copy: trying the stage changes nothing in the editor.
+    StageModel framed = model_;
+    framed.update_frame();
+    const std::string contents = framed.stage_block();
+    const int stage = 1;
     QString file;
     QString error;
-    if (!write_play_file(model_, play_folder_, file, error)) {
+    if (!write_play_file(contents, play_folder_, file, error)) {
         report_error_(this, error);
         return;
     }
-    if (!start_program_(game_program_path(), {QStringLiteral("--map"), file}, error)) {
+    if (!game_->start(
+            game_program_path(),
+            {QStringLiteral("--map"), file, QStringLiteral("--stage"), QString::number(stage)},
+            error)) {
         QFile::remove(file);
-        report_error_(
-            this, QStringLiteral("The game could not be started to try the stage: %1").arg(error));
+        report_error_(this, tr("The game could not be started to try the stage: %1").arg(error));
+        return;
     }
+    try_file_ = file;
 }
 
 void EditorWindow::owari() {

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -55,14 +56,18 @@ class EditorWindow : public QWidget {
 
   public:
     explicit EditorWindow(QImage strip, QWidget* parent = nullptr);
+    ~EditorWindow() override;
 
     // Replace the dialogs, for tests.
     void set_file_chooser(ChooseFile choose) { choose_file_ = std::move(choose); }
     void set_error_reporter(ReportError report) { report_error_ = std::move(report); }
     void set_findings_reporter(ShowFindings show) { show_findings_ = std::move(show); }
-    // Replace the starting of the game, and where the stage to try is written.
-    void set_program_starter(StartProgram start) { start_program_ = std::move(start); }
+    // Replace the game process that tries run in, and where the stage to try
+    // is written.
+    void set_game_process(std::unique_ptr<GameProcess> game);
     void set_play_folder(const QString& folder) { play_folder_ = folder; }
+    // The file the running try plays; empty when there is none.
+    const QString& try_file() const { return try_file_; }
 
     StageModel& model() { return model_; }
     const StageModel& model() const { return model_; }
@@ -96,7 +101,8 @@ class EditorWindow : public QWidget {
     void tuikasave();
     void owari();
 
-    // Writes the stage to a file of its own and starts the game on it (F5).
+    // Writes the stage to a file of its own and starts the game straight
+    // into it (F5), ending the try this editor started before, if it runs.
     void play();
 
     // Every change to the stage is a step here: a stroke of painting or
@@ -134,6 +140,7 @@ class EditorWindow : public QWidget {
     void draw_canvas();
     void save(FileDialogKind kind);
     void check_saved_file(const QString& path);
+    void remove_try_file();
     void size_bar_moved(QScrollBar* bar, int value);
     void finish_stroke();
     void apply_state(const StageState& state);
@@ -183,7 +190,8 @@ class EditorWindow : public QWidget {
     ChooseFile choose_file_;
     ReportError report_error_ = report_error_in_box;
     ShowFindings show_findings_ = show_findings_in_box;
-    StartProgram start_program_ = start_detached;
+    std::unique_ptr<GameProcess> game_;
+    QString try_file_;
 };
 
 }  // namespace vorne::editor

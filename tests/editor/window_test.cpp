@@ -20,8 +20,7 @@
 #include "editor/chip_strip.h"
 #include "editor/editor_window.h"
 #include "editor/play_stage.h"
-#include "stagefile/count.h"
-#include "stagefile/reader.h"
+#include "game/platform/single_instance.h"
 
 using namespace vorne::editor;
 
@@ -69,6 +68,36 @@ void write_sheet(const QString& path, QSize size, QRgb ground,
     QVERIFY(sheet.save(path));
 }
 
+// A game process that starts nothing and records what it was asked.
+struct StubGame : GameProcess {
+    bool start(const QString& p, const QStringList& a, QString& error) override {
+        if (!refuse.isEmpty()) {
+            error = refuse;
+            return false;
+        }
+        program = p;
+        arguments = a;
+        ++starts;
+        is_running = true;
+        return true;
+    }
+    bool running() const override { return is_running; }
+    void stop() override {
+        ++stops;
+        end();
+    }
+    void end() {
+        is_running = false;
+        if (on_finished) on_finished();
+    }
+    QString program;
+    QStringList arguments;
+    QString refuse;
+    int starts = 0;
+    int stops = 0;
+    bool is_running = false;
+};
+
 }  // namespace
 
 class WindowTest : public QObject {
@@ -87,10 +116,10 @@ class WindowTest : public QObject {
             dialogs_ << kind;
             return chosen_;
         });
-        window_->set_program_starter([](const QString& program, const QStringList&, QString&) {
-            qFatal("the game was started by %s", qPrintable(program));
-            return false;
-        });
+        // No test starts a real game.
+        auto game = std::make_unique<StubGame>();
+        game->refuse = QStringLiteral("a test started the game");
+        window_->set_game_process(std::move(game));
         window_->show();
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
@@ -551,60 +580,75 @@ class WindowTest : public QObject {
         QVERIFY(!window_->isVisible());
     }
 
-    void play_writes_the_framed_stage_and_starts_the_game_on_it() {
+    void play_writes_the_framed_stage_and_replaces_its_own_try() {
         QTemporaryDir dir;
+        const QTemporaryDir runtime;  // the game's lock, which a test may hold
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
         window_->set_play_folder(dir.path());
-        QString program;
-        QStringList arguments;
-        window_->set_program_starter([&](const QString& p, const QStringList& a, QString&) {
-            program = p;
-            arguments = a;
-            return true;
-        });
+        auto owned = std::make_unique<StubGame>();
+        StubGame* game = owned.get();
+        window_->set_game_process(std::move(owned));
         window_->model().cell(3, 2) = "b";
         window_->model().cell(4, 2) = "d";  // on the frame once the stage is 4 wide
         size_bar("HScroll1")->setValue(4);
         size_bar("HScroll2")->setValue(3);
         QTest::keyClick(window_.get(), Qt::Key_F5);
-        QCOMPARE(program, QCoreApplication::applicationDirPath() + QStringLiteral("/vorne1.0"));
-        QCOMPARE(arguments.value(0), QStringLiteral("--map"));
-        QCOMPARE(QFileInfo(arguments.value(1)).dir(), QDir(dir.path()));
-        // The game's reader takes it as one stage of three rows.
-        vorne::stagefile::Reader reader;
-        QVERIFY(reader.open(arguments[1].toStdString()));
-        std::string line;
-        QVERIFY(reader.read_line(line));
-        QCOMPARE(vorne::stagefile::lenient_count(line), int64_t{3});
-        for (const char* row : {"aaaa", "azba", "aaaa"}) {
-            QVERIFY(reader.read_line(line));
-            QCOMPARE(line, std::string(row));
+        QCOMPARE(game->program,
+                 QCoreApplication::applicationDirPath() + QStringLiteral("/vorne1.0"));
+        const QStringList first = game->arguments;
+        QCOMPARE(first.value(0), QStringLiteral("--map"));
+        QCOMPARE(first.mid(2), QStringList({QStringLiteral("--stage"), QStringLiteral("1")}));
+        QCOMPARE(QFileInfo(first.value(1)).dir(), QDir(dir.path()));
+        QCOMPARE(read_file(first[1]), QByteArray("3\r\naaaa\r\nazba\r\naaaa\r\n"));
+
+        // A second try ends the first and its file goes; so does the file of
+        // a try whose game ended by itself.
+        window_->play();
+        QCOMPARE(game->stops, 1);
+        QVERIFY(!QFile::exists(first[1]));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+        game->end();
+        QVERIFY(window_->try_file().isEmpty());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 0);
+
+        // A game the editor did not start is left alone, and said so.
+        {
+            const vorne::SingleInstance other(vorne::single_instance_lock_path());
+            window_->play();
         }
-        QVERIFY(reader.at_end());
+        QCOMPARE(game->starts, 2);
+        QCOMPARE(errors_.size(), 1);
+        QVERIFY2(errors_[0].contains(QStringLiteral("already running")), qPrintable(errors_[0]));
 
         // A game that cannot start is reported; its stage file is not kept.
-        window_->set_program_starter([](const QString&, const QStringList&, QString& error) {
-            error = QStringLiteral("no such game");
-            return false;
-        });
+        game->refuse = QStringLiteral("no such game");
         window_->play();
-        QCOMPARE(errors_.size(), 1);
-        QVERIFY2(errors_[0].contains(QStringLiteral("no such game")), qPrintable(errors_[0]));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+        QCOMPARE(errors_.size(), 2);
+        QVERIFY2(errors_[1].contains(QStringLiteral("no such game")), qPrintable(errors_[1]));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 0);
+        qunsetenv("XDG_RUNTIME_DIR");
     }
 
-    void the_game_is_started_detached_in_its_folder() {
+    void a_real_game_process_starts_in_its_folder_and_is_stopped() {
         QTemporaryDir dir;
         const QString game = dir.filePath(QStringLiteral("vorne1.0"));
+        QtGameProcess process;
         QString error;
-        QVERIFY(!start_detached(game, {}, error));
+        QVERIFY(!process.start(game, {}, error));
         QVERIFY2(error.contains(game), qPrintable(error));
 
-        write_file(game, "#!/bin/sh\necho \"$@\" > started.txt\n");
+        write_file(game, "#!/bin/sh\necho \"$@\" > started.txt\nexec sleep 30\n");
         QFile(game).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QVERIFY2(start_detached(game, {QStringLiteral("--map"), QStringLiteral("a b.dat")}, error),
+        int finished = 0;
+        process.on_finished = [&finished] { ++finished; };
+        QVERIFY2(process.start(game, {QStringLiteral("--map"), QStringLiteral("a b.dat")}, error),
                  qPrintable(error));
         QTRY_COMPARE(read_file(dir.filePath(QStringLiteral("started.txt"))),
                      QByteArray("--map a b.dat\n"));
+        QVERIFY(process.running());
+        process.stop();
+        QVERIFY(!process.running());
+        QCOMPARE(finished, 1);
     }
 
     void findings_of_the_saved_file_are_shown_after_a_save() {
