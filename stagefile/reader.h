@@ -58,6 +58,10 @@ class Reader {
 
     // Number of lines read so far (1-based line number of the last line read).
     int32_t lines_read() const { return lines_read_; }
+    // Bytes of the file taken by reading so far: a skipped byte order mark
+    // and every line read, its line end included. Where one stage block ends
+    // and the next begins.
+    uint64_t offset() const { return text_open_ ? pos_ : bytes_taken_ - (end_ - pos_); }
     // True once any line read so far held an LF that was not preceded by a CR.
     bool saw_lone_line_feed() const { return saw_lone_lf_; }
 

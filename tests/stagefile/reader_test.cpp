@@ -96,5 +96,42 @@ TEST(Reader, MissingFilesAndFoldersAreRefusedByName) {
     EXPECT_TRUE(reader.at_end());
 }
 
+// The offset after each line is where the next one starts, whether the file
+// is read from memory or from disk in 64 KiB pieces (a CR LF split between
+// two pieces included).
+TEST(Reader, OffsetIsWhereTheNextLineStarts) {
+    const std::string long_line(64 * 1024 - 4, 'a');
+    const struct {
+        std::string text;
+        std::vector<uint64_t> offsets;  // after the mark, then after each line
+    } cases[] = {
+        {"2\r\naa\rbb", {0, 3, 6, 8}},
+        {"\xEF\xBB\xBF"
+         "1\r\n\r\nx\n",
+         {3, 6, 8, 10}},
+        {"1\r\n" + long_line + "\r\nb\r\n",
+         {0, 3, 3 + long_line.size() + 2, 3 + long_line.size() + 5}},
+    };
+    const auto path = std::filesystem::temp_directory_path() / "vorne_reader_offset.dat";
+    for (const auto& c : cases) {
+        {
+            std::ofstream out(path, std::ios::binary);
+            out << c.text;
+        }
+        Reader in_memory, on_disk;
+        in_memory.open_text("t.dat", c.text);
+        ASSERT_TRUE(on_disk.open(path.string()));
+        for (Reader* reader : {&in_memory, &on_disk}) {
+            reader->skip_byte_order_mark();
+            std::vector<uint64_t> offsets{reader->offset()};
+            std::string line;
+            while (reader->read_line(line))
+                offsets.push_back(reader->offset());
+            EXPECT_EQ(offsets, c.offsets) << (reader == &on_disk ? "on disk" : "in memory");
+        }
+    }
+    std::filesystem::remove(path);
+}
+
 }  // namespace
 }  // namespace vorne::stagefile
