@@ -290,4 +290,26 @@ bool append_to_file(const std::string& path, std::string_view contents, std::str
     return write_beside(path, target, whole, mode, error);
 }
 
+bool read_whole_file(const std::string& path, uint64_t max_bytes, std::string& bytes,
+                     std::string& error) {
+    const int fd = stagefile::open_input_file(path, max_bytes, error);
+    if (fd < 0) return false;
+    bytes.clear();
+    char buffer[64 * 1024];
+    while (bytes.size() <= max_bytes) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            error = path + ": the file could not be read: " + std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        if (got == 0) break;
+        bytes.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    if (bytes.size() > max_bytes) bytes.resize(max_bytes + 1);
+    return true;
+}
+
 }  // namespace vorne::editor

@@ -3,6 +3,7 @@
 // the editor is killed halfway.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,5 +28,12 @@ bool replace_file(const std::string& path, std::string_view contents, std::strin
 // their own. The file must be readable, and may not exceed
 // stagefile::max_file_bytes with contents appended.
 bool append_to_file(const std::string& path, std::string_view contents, std::string& error);
+
+// Reads the whole of path into bytes, opened as stagefile::open_input_file
+// does (a regular file of at most max_bytes, nothing that could block). Bytes
+// past max_bytes are not read: a file that grows meanwhile ends up with
+// max_bytes + 1 bytes, for the caller to refuse.
+bool read_whole_file(const std::string& path, uint64_t max_bytes, std::string& bytes,
+                     std::string& error);
 
 }  // namespace vorne::editor

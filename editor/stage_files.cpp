@@ -1,18 +1,13 @@
 #include "editor/stage_files.h"
 
-#include "stagefile/blocks.h"
-
 namespace vorne::editor {
 
-namespace {
-
-// A message in the game's words: "PATH: stage 1, line L: problem".
-std::string refusal_message(const std::string& path, const stagefile::Refusal& refusal) {
+std::string refusal_message(const std::string& path, int32_t number,
+                            const stagefile::Refusal& refusal) {
     if (refusal.line == 0) return path + ": " + refusal.problem;
-    return path + ": stage 1, line " + std::to_string(refusal.line) + ": " + refusal.problem;
+    return path + ": stage " + std::to_string(number) + ", line " + std::to_string(refusal.line) +
+           ": " + refusal.problem;
 }
-
-}  // namespace
 
 bool read_stage_file(const std::string& path, LoadedStage& stage, std::string& error) {
     stagefile::Reader reader;
@@ -28,17 +23,22 @@ bool read_stage_text(const std::string& name, std::string text, LoadedStage& sta
 }
 
 bool read_stage(stagefile::Reader& reader, LoadedStage& stage, std::string& error) {
-    const std::string& path = reader.path();
     int32_t rows = 0;
     if (auto refusal = stagefile::read_first_count(reader, rows)) {
-        error = refusal_message(path, *refusal);
+        error = refusal_message(reader.path(), 1, *refusal);
         return false;
     }
+    return read_stage_rows(reader, 1, rows, stage, error);
+}
+
+bool read_stage_rows(stagefile::Reader& reader, int32_t number, int32_t rows, LoadedStage& stage,
+                     std::string& error) {
+    const std::string& path = reader.path();
+    const std::string where = path + ": stage " + std::to_string(number) + ", line ";
     // The count as the game reads it ("3a" is 3, a line without a number 0);
     // the editor shows at most 20 rows.
-    const int32_t count_line = reader.lines_read();
     if (rows > kMaxCells) {
-        error = path + ": stage 1, line " + std::to_string(count_line) + ": the stage has " +
+        error = where + std::to_string(reader.lines_read()) + ": the stage has " +
                 std::to_string(rows) + " rows; the editor edits stages of at most " +
                 std::to_string(kMaxCells);
         return false;
@@ -50,14 +50,14 @@ bool read_stage(stagefile::Reader& reader, LoadedStage& stage, std::string& erro
     std::vector<std::string_view> characters;
     for (int32_t y = 1; y <= loaded.height; ++y) {
         if (auto refusal = stagefile::read_row(reader, y, rows, line, characters)) {
-            error = refusal_message(path, *refusal);
+            error = refusal_message(path, number, *refusal);
             return false;
         }
         if (y == 1) {
             if (characters.size() > static_cast<size_t>(kMaxCells)) {
-                error = path + ": stage 1, line " + std::to_string(reader.lines_read()) +
-                        ": the first row is " + std::to_string(characters.size()) +
-                        " cells wide; a stage has at most " + std::to_string(kMaxCells);
+                error = where + std::to_string(reader.lines_read()) + ": the first row is " +
+                        std::to_string(characters.size()) + " cells wide; a stage has at most " +
+                        std::to_string(kMaxCells);
                 return false;
             }
             loaded.width = static_cast<int32_t>(characters.size());
@@ -67,12 +67,14 @@ bool read_stage(stagefile::Reader& reader, LoadedStage& stage, std::string& erro
         for (size_t x = 0; x < row.size() && x < characters.size(); ++x) {
             row[x] = std::string(characters[x]);
         }
+        if (characters.size() > row.size()) {
+            loaded.cut_rows.push_back({y, static_cast<int32_t>(characters.size() - row.size())});
+        }
         loaded.cells.push_back(std::move(row));
     }
     stage = std::move(loaded);
     return true;
 }
-
 void apply_loaded_stage(StageModel& model, const LoadedStage& stage) {
     model.set_stage_width(stage.width);
     model.set_stage_height(stage.height);
