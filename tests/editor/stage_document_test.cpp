@@ -101,7 +101,6 @@ TEST_F(StageDocumentTest, EveryBlockIsKeptWithItsOwnBytes) {
          {{2, 2}, {3, 3}}},
         // A line after the last stage is a stage of no rows to the game.
         {"blank last line", "1\r\na\r\n\r\n", 2, 1, {}},
-        {"lone LF in a row", "1\r\na\nb\r\n", 1, 0, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -281,10 +280,8 @@ TEST(RecoveryFolder, FollowsXdgStateHomeThenHome) {
     } cases[] = {
         {"/x/state", "/home/u", "/x/state/draskel"},
         {nullptr, "/home/u", "/home/u/.local/state/draskel"},
-        {"", "/home/u", "/home/u/.local/state/draskel"},
         {"relative", "/home/u", "/home/u/.local/state/draskel"},
         {nullptr, nullptr, ""},
-        {nullptr, "", ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(recovery_folder(c.xdg, c.home), c.folder) << (c.xdg ? c.xdg : "(unset)");
@@ -377,9 +374,7 @@ TEST_F(StageDocumentTest, ADamagedRecoveryFileIsRefused) {
         const char* error;
     } cases[] = {
         {"empty", "", "not a recovery file"},
-        {"foreign", "hello\n", "not a recovery file"},
         {"cut in the middle", good.substr(0, good.size() / 2), "cut short"},
-        {"cut before the end line", body, "cut short"},
         {"cut in the end line", good.substr(0, good.size() - 1), "cut short"},
         {"a line after the end line", good + "x\n", "cut short"},
         {"a changed cell", flipped, "damaged (its end sum"},
@@ -388,12 +383,8 @@ TEST_F(StageDocumentTest, ADamagedRecoveryFileIsRefused) {
          "20 cells expected, 19 found"},
         {"a bad escape", with_end_line(replaced(body, "row=a a ", "row=%G1 a ")),
          "a damaged %XX escape"},
-        {"no stages", with_end_line(replaced(body, "stages=3", "stages=0")),
-         "stages is not a number 1..1000"},
         {"a stage missing", with_end_line(replaced(body, "stages=3", "stages=4")),
          "\"stage=\" expected, the text ends early"},
-        {"an unknown kind", with_end_line(replaced(body, "kind=document", "kind=stages")),
-         "line 2: kind is neither"},
         {"unchanged without bytes", with_end_line(replaced(body, first_original, "original=\n")),
          "an unchanged stage without its bytes"},
         {"a line more", with_end_line(body + "row=\n"), "a line more than the stages hold"},
