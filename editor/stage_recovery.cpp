@@ -1,9 +1,9 @@
 // The recovery file: see stage_document.h for its format.
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 
 #include "editor/stage_document.h"
-#include "game/shell/whole_number.h"
 #include "stagefile/files.h"
 #include "stagefile/letters.h"
 
@@ -31,6 +31,18 @@ std::string hex_sum(std::string_view bytes) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(fnv1a(bytes)));
     return text;
+}
+
+// Decimal digits with an optional minus sign, nothing else, within min..max
+// (the rule of the game's own settings file; the editor does not depend on the
+// game's folders).
+bool parse_int(std::string_view text, int64_t min, int64_t max, int64_t& out) {
+    int64_t value = 0;
+    const auto [end, code] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || code != std::errc() || end != text.data() + text.size()) return false;
+    if (value < min || value > max) return false;
+    out = value;
+    return true;
 }
 
 bool is_plain(char c) {
