@@ -34,6 +34,21 @@ void start_from(Game& game, const std::string& path) {
     game.world.game_state = state_stage_intro;
 }
 
+// The end of a stage introduction: the stage whose count line was read is
+// built and play begins with its music; a stage the file cannot give goes
+// back to the title.
+void enter_play(Game& game) {
+    World& w = game.world;
+    w.screen_timer = 0;
+    w.game_state = state_play;
+    if (auto error = build_stage(w, game.stage_file)) {
+        reject(game, *error);
+        play_music(game.ports.music, game.program_folder, music_title);
+        return;
+    }
+    play_music(game.ports.music, game.program_folder, music_play);
+}
+
 // The drifting grid of the timed screens.
 void draw_grid_background(Game& game) {
     for (int32_t k = -1; k <= 2; ++k)
@@ -86,6 +101,20 @@ void show_title(Game& game) {
     }
 }
 
+void start_at_stage(Game& game, int32_t stage) {
+    // The title's start on the stage file of button 1...
+    start_from(game, game.default_stage_path());
+    if (game.world.game_state != state_stage_intro) return;  // refused, back on the title
+    // ...the stages before read past, as their clears would...
+    if (auto error = skip_to_stage(game.world, game.stage_file, stage)) {
+        reject(game, *error);
+        return;
+    }
+    // ...and the end of the stage's introduction, whose music it stops.
+    stop_music(game.ports.music);
+    enter_play(game);
+}
+
 void show_stage_intro(Game& game) {
     World& w = game.world;
     stop_music(game.ports.music);
@@ -93,16 +122,7 @@ void show_stage_intro(Game& game) {
     print_text(game, 55, 92.5, "STAGE" + number_text(w.stage_number),
                TextStyle{Face::gothic, 15, true, rgb(0, 0, 255)});
     w.screen_timer += 2;
-    if (w.screen_timer == 100) {
-        w.screen_timer = 0;
-        w.game_state = state_play;
-        if (auto error = build_stage(w, game.stage_file)) {
-            reject(game, *error);
-            play_music(game.ports.music, game.program_folder, music_title);
-            return;
-        }
-        play_music(game.ports.music, game.program_folder, music_play);
-    }
+    if (w.screen_timer == 100) enter_play(game);
 }
 
 void show_game_over(Game& game) {

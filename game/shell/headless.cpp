@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "game/render/png_encode.h"
+#include "game/screens/screens.h"
 #include "game/shell/dump.h"
 #include "game/shell/game.h"
 #include "game/shell/headless_ports.h"
@@ -58,6 +59,7 @@ int run_headless(const Options& options, const std::string& program_folder,
     window.set_caption(initial_caption);
 
     start_game(game);
+    if (options.stage) start_at_stage(game, *options.stage);
 
     // The first failure is the one reported; the trace is closed whatever
     // happened, so that what was written of it is kept.

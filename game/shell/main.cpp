@@ -7,6 +7,7 @@
 #include "game/audio/audio.h"
 #include "game/input/input.h"
 #include "game/platform/platform.h"
+#include "game/screens/screens.h"
 #include "game/shell/game.h"
 #include "game/shell/headless.h"
 #include "game/shell/options.h"
@@ -86,9 +87,10 @@ int run_window(const Options& options, const std::string& folder) {
             window.set_icon(game.sheets.pc, 0, 20, 0, 0);  // the hero, standing
 
             start_game(game);
+            if (options.stage) start_at_stage(game, *options.stage);
             // Reading the pieces takes a moment: it is done once the first
-            // tick has put the title on the screen, not on the tick that
-            // starts a piece.
+            // tick has put the title (or play, with --stage) on the screen,
+            // not on the tick that starts a piece.
             bool preloaded = !sound.device_open();
             for (;;) {
                 if (!window.pump_events()) {
@@ -158,6 +160,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!options.check.empty()) return run_check(options.check);
+    if (std::string missing = stage_past_the_last(options); !missing.empty()) {
+        std::cerr << "vorne1.0: " << missing << '\n';
+        return 2;
+    }
     std::string folder = running_program_folder();
     if (options.headless) {
         // Text and pictures need no display: no window, no devices.

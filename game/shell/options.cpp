@@ -3,6 +3,8 @@
 #include <string_view>
 
 #include "game/shell/whole_number.h"
+#include "game/world/stage_file.h"
+#include "stagefile/check.h"
 
 namespace vorne {
 namespace {
@@ -65,6 +67,11 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         } else if (arg == "--map") {
             if (!value(v) || v.empty()) return fail("--map needs a stage file");
             o.map = v;
+        } else if (arg == "--stage") {
+            int64_t n = 0;
+            if (!value(v) || !parse_int(v, 1, INT32_MAX, n))
+                return fail("--stage needs a whole number of 1 or more");
+            o.stage = static_cast<int32_t>(n);
         } else if (arg == "--scale") {
             int64_t n = 0;
             if (!value(v) || !parse_int(v, 1, 16, n))
@@ -100,6 +107,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
     }
 
     if (!o.check.empty() && options_seen > 1) return fail("--check takes no other options");
+    if (o.stage && o.map.empty()) return fail("--stage needs --map FILE");
     if (!o.headless) {
         const char* headless_only = nullptr;
         if (!o.inputs.empty())
@@ -119,12 +127,22 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
     return result;
 }
 
+std::string stage_past_the_last(const Options& options) {
+    if (!options.stage || options.map.empty()) return "";
+    const stagefile::CheckResult read = stagefile::check_stage_file(options.map);
+    if (!read.readable) return "";
+    if (!read.findings.empty() && read.findings.back().refusal) return "";
+    if (read.stages >= *options.stage) return "";
+    return StageError{options.map, 0, 0, missing_stage_problem(read.stages, *options.stage)}
+        .message();
+}
+
 std::string usage_text(const std::string& program) {
     return "Usage: " + program +
-           " [--map FILE] [--scale N]\n"
+           " [--map FILE [--stage N]] [--scale N]\n"
            "       " +
            program +
-           " --headless [--map FILE] [--inputs FILE] [--ticks N]\n"
+           " --headless [--map FILE [--stage N]] [--inputs FILE] [--ticks N]\n"
            "           [--trace FILE] [--dump TICK:FILE]... [--screenshot TICK:FILE]...\n"
            "           [--dialog FILE]\n"
            "\n"
@@ -135,6 +153,8 @@ std::string usage_text(const std::string& program) {
            "Options:\n"
            "  --map FILE          stage file that Z opens on the title (default: map.dat\n"
            "                      beside the program)\n"
+           "  --stage N           play at once from stage N of the --map file, without the\n"
+           "                      title and that stage's introduction\n"
            "  --scale N           window scale 1..16, at most what fits (default: last used)\n"
            "  --renderer MODE     how the window draws: auto (default), gpu or software\n"
            "  --check FILE        read a stage file as the game does and list, stage by\n"

@@ -23,8 +23,10 @@ struct Options {
     bool scale_given = false;
     // How the window draws: "auto", "gpu" or "software".
     std::string renderer = "auto";
-    std::string check;   // a stage file to check instead of playing
-    std::string map;     // stage file of button 1 on the title
+    std::string check;  // a stage file to check instead of playing
+    std::string map;    // stage file of button 1 on the title
+    // Play begins at once at this stage of map (no title, no introduction).
+    std::optional<int32_t> stage;
     std::string inputs;  // headless: recorded input
     std::optional<int64_t> ticks;
     std::string trace;
@@ -39,6 +41,12 @@ struct ParsedOptions {
 };
 
 ParsedOptions parse_options(const std::vector<std::string>& args);
+
+// When --stage asks for a stage past the last one of a file that reads to its
+// end, one line naming the file and how many stages it holds; empty otherwise.
+// A file that cannot be read, or is refused on the way, is left to the game,
+// which refuses it as the title does.
+std::string stage_past_the_last(const Options& options);
 
 std::string usage_text(const std::string& program);
 std::string version_text();

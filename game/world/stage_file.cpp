@@ -1,6 +1,8 @@
 #include "game/world/stage_file.h"
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "game/world/reset.h"
 #include "stagefile/blocks.h"
@@ -58,6 +60,30 @@ NextCount read_next_count(World& world, stagefile::Reader& reader) {
     world.stage_rows = rows;
     if (refusal) next.error = refused(reader, world.stage_number + 1, *refusal);
     return next;
+}
+
+std::optional<StageError> skip_to_stage(World& world, stagefile::Reader& reader, int32_t stage) {
+    std::string line;
+    std::vector<std::string_view> cells;
+    while (world.stage_number < stage) {
+        for (int32_t r = 1; r <= world.stage_rows; ++r) {
+            if (auto refusal = stagefile::read_row(reader, r, world.stage_rows, line, cells))
+                return StageError{reader.path(), world.stage_number, refusal->line,
+                                  std::move(refusal->problem)};
+        }
+        NextCount next = read_next_count(world, reader);
+        if (next.error) return next.error;
+        if (next.end_of_file)
+            return StageError{reader.path(), 0, 0,
+                              missing_stage_problem(world.stage_number, stage)};
+        world.stage_number += 1;
+    }
+    return std::nullopt;
+}
+
+std::string missing_stage_problem(int32_t stages, int32_t wanted) {
+    return "the file holds " + std::to_string(stages) + (stages == 1 ? " stage" : " stages") +
+           ", so there is no stage " + std::to_string(wanted);
 }
 
 void reject_stage_file(World& world, stagefile::Reader& reader) {

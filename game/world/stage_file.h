@@ -54,6 +54,18 @@ struct NextCount {
 // block whose count line this is.
 NextCount read_next_count(World& world, stagefile::Reader& reader);
 
+// Reads past the stages before `stage`, as a game that cleared them would:
+// each stage's rows by the rules build_stage reads them with (nothing is
+// built), then the next count line (read_next_count), raising stage_number.
+// Call it on a file just opened (open_stage_file) with stage_number at 1.
+// Returns the problem when the file is refused on the way, named as the game
+// names it, or ends before that stage (missing_stage_problem).
+std::optional<StageError> skip_to_stage(World& world, stagefile::Reader& reader, int32_t stage);
+
+// Why a file of `stages` stages has no stage `wanted`, in words for the
+// designer: "the file holds 3 stages, so there is no stage 5".
+std::string missing_stage_problem(int32_t stages, int32_t wanted);
+
 // Gives up on the stage file after a StageError: closes it and resets the
 // world to the title state (reset_game), with stage_rows and row_length at 0
 // so that nothing can rebuild the half-read stage, and screen_timer at 0.
