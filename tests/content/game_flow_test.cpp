@@ -77,6 +77,36 @@ TEST(GameFlow, TitleIntroPlayThreeMissesGameOverAndTitle) {
     EXPECT_NE(world.find("\"coin_count\":2,"), std::string::npos);
 }
 
+// --stage 3 on the bundled stages: play of stage 3 on the first tick, with a
+// new game's lives and score; stage 3's recorded input, less the title's Z and
+// the introduction, clears it as it does alone, and stage 4's introduction
+// follows.
+TEST(GameFlow, StageOptionStartsInPlayAtThatStage) {
+    std::vector<Input> replay = expand_inputs(testing::read_file(replay_path(3)));
+    ASSERT_GT(replay.size(), static_cast<size_t>(2 + intro_ticks));
+    std::vector<Input> inputs(replay.begin() + 1 + intro_ticks, replay.end());
+    const int cleared = static_cast<int>(inputs.size());
+    HeadlessRun run("stage_option");
+    auto trace = run.play(inputs, cleared + 1, {"--map", bundled_map(), "--stage", "3"});
+    ASSERT_EQ(trace.size(), static_cast<size_t>(cleared + 1));
+    const Tick& first = trace[0];
+    EXPECT_EQ(first.state, play);
+    EXPECT_EQ(first.stage, 3);
+    EXPECT_EQ(first.lives, 3);
+    EXPECT_EQ(first.score, 0);
+    EXPECT_EQ(first.keys1 + first.keys2 + first.power, 0);
+    EXPECT_EQ(transitions(trace, play, stage_clear), std::vector<int>{cleared});
+    EXPECT_EQ(trace.back().state, intro);
+    EXPECT_EQ(trace.back().stage, 4);
+    EXPECT_TRUE(transitions(trace, play, miss).empty());
+    // The play music starts before the first tick, the title's stopped.
+    const std::string line = lines_of(read_file(run.path("trace.jsonl"))).front();
+    EXPECT_NE(line.find("\"stop midifile \",\"close midifile\",\"open \\\""), std::string::npos)
+        << line;
+    EXPECT_NE(line.find("PSMAT526.mid"), std::string::npos) << line;
+    EXPECT_NE(line.find("\"caption\":\"SCORE 0     Px3\""), std::string::npos) << line;
+}
+
 // X on the title plays the file the dialog answers, to its ending; without an
 // answer the title stays and Z still opens the bundled stages.
 TEST(GameFlow, StageFileChosenInTheDialog) {

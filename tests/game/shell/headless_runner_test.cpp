@@ -171,6 +171,45 @@ TEST_F(HeadlessRunner, BadCommandLinesExitWithStatus2AndOneLine) {
     EXPECT_NE(r.err.find("a.json: tick 4"), std::string::npos) << r.err;
 }
 
+// --stage needs --map and a stage the file holds; the window and the runner
+// refuse alike, before anything opens.
+TEST_F(HeadlessRunner, StageOptionErrors) {
+    write("two.dat", "3\r\naaaaa\r\nabdfa\r\naaaaa\r\n1\r\nabdfa\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        std::string says;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--stage", "2"}, "--stage needs --map FILE"},
+             {{"--headless", "--stage", "2"}, "--stage needs --map FILE"},
+             {{"--map", "two.dat", "--stage", "0"}, "--stage needs a whole number of 1 or more"},
+             {{"--map", "two.dat", "--stage", "two"}, "--stage needs a whole number of 1 or more"},
+             {{"--map", "two.dat", "--stage=2.0"}, "--stage needs a whole number of 1 or more"},
+             {{"--map", "two.dat", "--stage", "3"},
+              "two.dat: the file holds 2 stages, so there is no stage 3"},
+             {{"--headless", "--map", "two.dat", "--stage", "4"},
+              "two.dat: the file holds 2 stages, so there is no stage 4"},
+         }) {
+        auto r = run(c.args);
+        EXPECT_EQ(r.status, 2) << c.says;
+        ASSERT_EQ(lines_of(r.err).size(), 1u) << r.err;
+        EXPECT_EQ(r.err, "vorne1.0: " + c.says + "\n");
+    }
+}
+
+// A file refused while the stages before are read past is reported as the
+// title reports it, naming the stage, and the title follows.
+TEST_F(HeadlessRunner, StageOfARefusedFileLeavesTheTitle) {
+    write("cut.dat", "3\r\naaaaa\r\nabdfa\r\naaaaa\r\n3\r\naaaaa\r\n3\r\n");
+    auto r = run(
+        {"--headless", "--map", "cut.dat", "--stage", "3", "--ticks", "1", "--trace", "t.jsonl"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("cut.dat: stage 2, line 7: the file ends after 2 of the stage's 3 rows"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(read_file(dir_ + "/t.jsonl").find("\"state\":1,\"stage\":1,"), std::string::npos);
+}
+
 // Whatever is lost on the way out is an exit status of 1, the final flush of
 // a short trace included.
 TEST_F(HeadlessRunner, LostOutputExitsWithStatus1AndOneLine) {
