@@ -1,0 +1,98 @@
+// The status line's summary of a stage: counted and checked as the game would
+// read the stage once the next frame step has walled it.
+#include "editor/stage_summary.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vorne::editor {
+namespace {
+
+struct SummaryCase {
+    int32_t width;
+    int32_t height;
+    // Cells from column 1, row 1 ("_" the empty text, "Q" a cell "dfd"); the
+    // frame cells are left as "z" on purpose: the summary must wall the stage.
+    std::vector<std::string> rows;
+    StageSummary expected;
+    const char* status;
+};
+
+TEST(StageSummary, CountsAndChecksTheStageAsTheFrameStepLeavesIt) {
+    const SummaryCase cases[] = {
+        // A new, empty stage.
+        {10,
+         10,
+         {},
+         {0, 0, 0, "no player start (\"b\")", 0, false},
+         "start \u2717  door \u2717  coins 0  \u2014  no player start (\"b\")"},
+        // A start painted on the frame is walled over; the one inside counts.
+        {6,
+         5,
+         {"zzzzzz", "zbzdzz", "zddzfz", "bzzzzz", "zzzzzz"},
+         {1, 1, 3, "", 0, false},
+         "start \u2713  door \u2713  coins 3  \u2014  ready to play"},
+        {5,
+         4,
+         {"zzzzz", "zbfdz", "zfzzz", "zzzzz"},
+         {1, 2, 1, "2 doors (\"f\"): the last one wins", 0, false},
+         "start \u2713  2 doors  coins 1  \u2014  2 doors (\"f\"): the last one wins"},
+        // A cell of no characters shortens its row; the row is the stage's own.
+        {5,
+         4,
+         {"zzzzz", "zb_dz", "zfzzz", "zzzzz"},
+         {1, 1, 1, "row 2 has 4 cells, the last row 5 (rows of unequal length)", 2, false},
+         "start \u2713  door \u2713  coins 1  \u2014  row 2 has 4 cells, the last row 5 (rows of "
+         "unequal length)"},
+        // A cell of several characters is several cells to the game.
+        {5,
+         3,
+         {"zzzzz", "zbQz"},
+         {1, 1, 2, "row 2 has 7 cells, the last row 5 (rows of unequal length)", 2, false},
+         nullptr},
+    };
+    for (const SummaryCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        StageModel model;
+        model.set_stage_width(c.width);
+        model.set_stage_height(c.height);
+        for (size_t y = 0; y < c.rows.size(); ++y) {
+            for (size_t x = 0; x < c.rows[y].size(); ++x) {
+                const char letter = c.rows[y][x];
+                model.cell(static_cast<int32_t>(x + 1), static_cast<int32_t>(y + 1)) =
+                    letter == '_'   ? std::string()
+                    : letter == 'Q' ? "dfd"
+                                    : std::string(1, letter);
+            }
+        }
+        const StageModel before = model;
+        const StageSummary summary = summarize_stage(model);
+        EXPECT_EQ(summary.player_starts, c.expected.player_starts);
+        EXPECT_EQ(summary.doors, c.expected.doors);
+        EXPECT_EQ(summary.coins, c.expected.coins);
+        EXPECT_EQ(summary.problem, c.expected.problem);
+        EXPECT_EQ(summary.problem_row, c.expected.problem_row);
+        EXPECT_EQ(summary.refused, c.expected.refused);
+        if (c.status) {
+            EXPECT_EQ(status_text(summary), c.status);
+        }
+        EXPECT_EQ(model.state(), before.state()) << "the model itself is not framed";
+    }
+}
+
+TEST(StageSummary, AStageOfNoRowsIsRefusedAsTheGameRefusesIt) {
+    StageModel model;
+    model.set_stage_height(0);
+    const StageSummary summary = summarize_stage(model);
+    EXPECT_TRUE(summary.refused);
+    EXPECT_FALSE(summary.problem.empty());
+    EXPECT_EQ(summary.problem_row, 0);
+    EXPECT_EQ(status_text(summary).find("start \u2717  door \u2717  coins 0  \u2014  the game "
+                                        "refuses it: "),
+              0u);
+}
+
+}  // namespace
+}  // namespace vorne::editor
