@@ -13,8 +13,8 @@ namespace {
 struct SummaryCase {
     int32_t width;
     int32_t height;
-    // Cells from column 1, row 1 ("_" the empty text, "Q" a cell "dfd"); the
-    // frame cells are left as "z" on purpose: the summary must wall the stage.
+    // Cells from column 1, row 1 ("Q" a cell "dfd"); the frame cells are left
+    // as "z" on purpose: the summary must wall the stage itself.
     std::vector<std::string> rows;
     StageSummary expected;
     const char* status;
@@ -39,19 +39,23 @@ TEST(StageSummary, CountsAndChecksTheStageAsTheFrameStepLeavesIt) {
          {"zzzzz", "zbfdz", "zfzzz", "zzzzz"},
          {1, 2, 1, "2 doors (\"f\"): the last one wins", 0, false},
          "start \u2713  2 doors  coins 1  \u2014  2 doors (\"f\"): the last one wins"},
-        // A cell of no characters shortens its row; the row is the stage's own.
-        {5,
-         4,
-         {"zzzzz", "zb_dz", "zfzzz", "zzzzz"},
-         {1, 1, 1, "row 2 has 4 cells, the last row 5 (rows of unequal length)", 2, false},
-         "start \u2713  door \u2713  coins 1  \u2014  row 2 has 4 cells, the last row 5 (rows of "
-         "unequal length)"},
         // A cell of several characters is several cells to the game.
         {5,
          3,
          {"zzzzz", "zbQz"},
          {1, 1, 2, "row 2 has 7 cells, the last row 5 (rows of unequal length)", 2, false},
          nullptr},
+        // Alone in a file, a stage of no rows is one the game refuses.
+        {5,
+         0,
+         {},
+         {0, 0, 0,
+          "the first stage's row count is 0 (the line does not read as a number of at least 1): "
+          "this is not a stage file the game can play",
+          0, true},
+         "start \u2717  door \u2717  coins 0  \u2014  the game refuses it: the first stage's row "
+         "count is 0 (the line does not read as a number of at least 1): this is not a stage file "
+         "the game can play"},
     };
     for (const SummaryCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
@@ -62,9 +66,7 @@ TEST(StageSummary, CountsAndChecksTheStageAsTheFrameStepLeavesIt) {
             for (size_t x = 0; x < c.rows[y].size(); ++x) {
                 const char letter = c.rows[y][x];
                 model.cell(static_cast<int32_t>(x + 1), static_cast<int32_t>(y + 1)) =
-                    letter == '_'   ? std::string()
-                    : letter == 'Q' ? "dfd"
-                                    : std::string(1, letter);
+                    letter == 'Q' ? "dfd" : std::string(1, letter);
             }
         }
         const StageModel before = model;
@@ -80,18 +82,6 @@ TEST(StageSummary, CountsAndChecksTheStageAsTheFrameStepLeavesIt) {
         }
         EXPECT_EQ(model.state(), before.state()) << "the model itself is not framed";
     }
-}
-
-TEST(StageSummary, AStageOfNoRowsIsRefusedAsTheGameRefusesIt) {
-    StageModel model;
-    model.set_stage_height(0);
-    const StageSummary summary = summarize_stage(model);
-    EXPECT_TRUE(summary.refused);
-    EXPECT_FALSE(summary.problem.empty());
-    EXPECT_EQ(summary.problem_row, 0);
-    EXPECT_EQ(status_text(summary).find("start \u2717  door \u2717  coins 0  \u2014  the game "
-                                        "refuses it: "),
-              0u);
 }
 
 }  // namespace
