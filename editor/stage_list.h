@@ -61,7 +61,8 @@ class StageListPanel : public QWidget {
     int count() const;
 
   signals:
-    // The designer chose the entry at index (a click, or the arrow keys).
+    // The designer clicked the entry at index. The list never takes the
+    // keyboard focus: the keys stay with the window, where a..n and z pick chips.
     void stage_chosen(int index);
     void insert_requested();
     void duplicate_requested();
