@@ -16,6 +16,7 @@
 #include <QPen>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTimer>
 #include <QUndoStack>
 
@@ -25,6 +26,7 @@
 #include "editor/chip_strip.h"
 #include "editor/stage_files.h"
 #include "editor/stage_history.h"
+#include "editor/stage_list.h"
 #include "stagefile/check.h"
 
 namespace vorne::editor {
@@ -168,15 +170,34 @@ QPushButton* make_button(QWidget* parent, const char* name, const QString& capti
 
 QString choose_file_with_dialog(QWidget* parent, FileDialogKind kind, const QString& folder) {
     const QString filter = QStringLiteral("データ (*.dat)");
-    if (kind == FileDialogKind::open) {
-        return QFileDialog::getOpenFileName(parent, QStringLiteral("ロード"), folder, filter);
+    switch (kind) {
+        case FileDialogKind::open:
+            return QFileDialog::getOpenFileName(parent, QStringLiteral("ロード"), folder, filter);
+        case FileDialogKind::save_alone:
+            return QFileDialog::getSaveFileName(parent, QStringLiteral("単体でセーブ"), folder,
+                                                filter);
+        case FileDialogKind::save_appended:
+            // Appending to an existing file is the point: no question about it.
+            return QFileDialog::getSaveFileName(parent, QStringLiteral("追加書き込みセーブ"),
+                                                folder, filter, nullptr,
+                                                QFileDialog::DontConfirmOverwrite);
+        case FileDialogKind::open_stage_file:
+            return QFileDialog::getOpenFileName(
+                parent,
+                QCoreApplication::translate("vorne::editor::EditorWindow", "Open stage file"),
+                folder, filter);
+        case FileDialogKind::save_stage_file_as:
+            return QFileDialog::getSaveFileName(
+                parent, QCoreApplication::translate("vorne::editor::EditorWindow", "Save as"),
+                folder, filter);
     }
-    if (kind == FileDialogKind::save_alone) {
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("単体でセーブ"), folder, filter);
-    }
-    // Appending to an existing file is the point: no question about it.
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("追加書き込みセーブ"), folder,
-                                        filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    return {};
+}
+
+bool ask_in_box(QWidget* parent, const QString& message) {
+    return QMessageBox::question(parent, parent ? parent->windowTitle() : QString(), message,
+                                 QMessageBox::Ok | QMessageBox::Cancel,
+                                 QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 void report_error_in_box(QWidget* parent, const QString& message) {
@@ -212,7 +233,7 @@ EditorWindow::EditorWindow(QImage strip, QWidget* parent)
     set_game_process(std::make_unique<QtGameProcess>());
     // The caption gains a "*" only while the stage has unsaved changes.
     setWindowTitle(QStringLiteral("VORNE専用マップエディタ ver1.0[*]"));
-    setFixedSize(kCanvasRegionWidth, 537);
+    setFixedSize(kCanvasRegionWidth, kLayoutHeight);
 
     preview_ = QImage(kCell, kCell, QImage::Format_RGB32);
     preview_.fill(kOutsideStrip);
@@ -268,17 +289,16 @@ EditorWindow::EditorWindow(QImage strip, QWidget* parent)
     // and by the window's menu (the right button anywhere but the canvas,
     // where it erases). Ctrl+Q and closing the window quit at once, as
     // "終了" does.
-    QAction* undo_action =
-        add_command(QStringLiteral("元に戻す"), {QKeySequence::Undo}, [this] { undo(); });
+    QAction* undo_action = add_command(tr("Undo"), {QKeySequence::Undo}, [this] { undo(); });
     QAction* redo_action = add_command(
-        QStringLiteral("やり直し"),
+        tr("Redo"),
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
         [this] { redo(); });
     undo_action->setEnabled(false);
     redo_action->setEnabled(false);
     connect(undo_stack_, &QUndoStack::canUndoChanged, undo_action, &QAction::setEnabled);
     connect(undo_stack_, &QUndoStack::canRedoChanged, redo_action, &QAction::setEnabled);
-    // The menu names the step: "元に戻す: 塗る".
+    // The menu names the step: "Undo: Paint".
     const auto name_step = [](QAction* action, const QString& command) {
         return [action, command](const QString& step) {
             action->setText(step.isEmpty() ? command : command + QStringLiteral(": ") + step);
@@ -290,12 +310,59 @@ EditorWindow::EditorWindow(QImage strip, QWidget* parent)
             name_step(redo_action, redo_action->text()));
     add_command(QString(), {}, {});
     add_command(QStringLiteral("ロード"), {QKeySequence(Qt::CTRL | Qt::Key_O)}, [this] { rodo(); });
-    add_command(QStringLiteral("単体でセーブ"), {QKeySequence(Qt::CTRL | Qt::Key_S)},
-                [this] { tantaisave(); });
-    add_command(QStringLiteral("試しにプレイ"), {QKeySequence(Qt::Key_F5)}, [this] { play(); });
+    add_command(tr("Open stage file..."), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)}, [this] {
+        if (!ask_to_drop_unsaved_work()) return;
+        const QString path = choose_file_(this, FileDialogKind::open_stage_file);
+        if (!path.isEmpty()) open_stage_file(path);
+    });
+    add_command(tr("Save"), {QKeySequence(Qt::CTRL | Qt::Key_S)}, [this] { save_in_place(); });
+    add_command(tr("Save as..."), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+                [this] { save_as(); });
+    add_command(QString(), {}, {});
+    file_commands_ = {
+        add_command(tr("Previous stage"), {QKeySequence(Qt::Key_PageUp)},
+                    [this] {
+                        if (document_) show_stage(document_->current() - 1);
+                    }),
+        add_command(tr("Next stage"), {QKeySequence(Qt::Key_PageDown)},
+                    [this] {
+                        if (document_) show_stage(document_->current() + 1);
+                    }),
+        add_command(tr("Insert a new stage after this one"), {}, [this] { insert_stage(); }),
+        add_command(tr("Duplicate this stage"), {}, [this] { duplicate_stage(); }),
+        add_command(tr("Delete this stage"), {}, [this] { delete_stage(); }),
+        add_command(tr("Move this stage up"), {QKeySequence(Qt::ALT | Qt::Key_PageUp)},
+                    [this] { move_stage_up(); }),
+        add_command(tr("Move this stage down"), {QKeySequence(Qt::ALT | Qt::Key_PageDown)},
+                    [this] { move_stage_down(); }),
+    };
+    list_action_ = add_command(tr("Show the stage list"), {QKeySequence(Qt::Key_F9)},
+                               [this] { set_stage_list_shown(!list_wanted_); });
+    list_action_->setCheckable(true);
+    file_commands_.push_back(list_action_);
+    add_command(QString(), {}, {});
+    add_command(tr("Try the stage in the game"), {QKeySequence(Qt::Key_F5)}, [this] { play(); });
     add_command(QString(), {}, {});
     add_command(QStringLiteral("終了"), {QKeySequence(Qt::CTRL | Qt::Key_Q)}, [this] { owari(); });
     setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    // Beside the fixed layout: the list of the open file's stages, and below
+    // it the line that tells what the game will think of the stage.
+    stage_list_ = new StageListPanel(strip_, this);
+    stage_list_->setObjectName(QStringLiteral("stage_list"));
+    connect(stage_list_, &StageListPanel::stage_chosen, this,
+            [this](int index) { show_stage(index); });
+    connect(stage_list_, &StageListPanel::insert_requested, this, [this] { insert_stage(); });
+    connect(stage_list_, &StageListPanel::duplicate_requested, this, [this] { duplicate_stage(); });
+    connect(stage_list_, &StageListPanel::delete_requested, this, [this] { delete_stage(); });
+    connect(stage_list_, &StageListPanel::move_up_requested, this, [this] { move_stage_up(); });
+    connect(stage_list_, &StageListPanel::move_down_requested, this, [this] { move_stage_down(); });
+    status_line_ = new QLabel(this);
+    status_line_->setObjectName(QStringLiteral("status_line"));
+    status_line_->setTextFormat(Qt::PlainText);
+    list_wanted_ = QSettings().value(QLatin1String("stage_list_shown"), true).toBool();
+    place_side_parts();
+    update_caption();
 
     request_tick();
 }
@@ -341,6 +408,14 @@ void EditorWindow::redraw_tick() {
     model_.update_frame();
     draw_canvas();
     main_->update();
+    if (document_ && stage_list_ && stage_list_->isVisible()) {
+        stage_list_->update_stage(document_->current(),
+                                  {model_.state(), document_->stage_changed(document_->current()) ||
+                                                           !undo_stack_->isClean()
+                                                       ? QStringLiteral("*")
+                                                       : QString()});
+    }
+    update_status();
 }
 
 void EditorWindow::draw_canvas() {
@@ -517,9 +592,16 @@ void EditorWindow::push_step(const QString& text, StageState before, int64_t mer
     StageState after = model_.state();
     // A bar set to the value it had, or a stage loaded over itself, is no step.
     if (after == before && merge_key < 0) return;
+    // With a stage file open, undoing a step shows the stage it was made on.
+    const int32_t stage = document_ ? document_->current() : -1;
     undo_stack_->push(new StageStep(
         text, std::move(before), std::move(after),
-        [this](const StageState& state) { apply_state(state); }, merge_key));
+        [this, stage](const StageState& state) {
+            if (document_ && stage >= 0) show_stage(stage);
+            apply_state(state);
+        },
+        merge_key));
+    set_status_note({});
 }
 
 void EditorWindow::apply_state(const StageState& state) {
@@ -598,10 +680,12 @@ bool EditorWindow::load_file(const QString& path) {
     finish_stroke();
     StageState before = model_.state();
     std::string error;
-    if (!load_stage(model_, QFile::encodeName(path).toStdString(), error)) {
+    LoadedStage loaded;
+    if (!read_stage_file(QFile::encodeName(path).toStdString(), loaded, error)) {
         report_error_(this, QString::fromLocal8Bit(error));
         return false;
     }
+    apply_loaded_stage(model_, loaded);
     // The bars follow the loaded size; their change handlers agree with the
     // model, and the load is one step of its own.
     applying_state_ = true;
@@ -609,8 +693,10 @@ bool EditorWindow::load_file(const QString& path) {
     hscroll2_->setValue(model_.stage_height);
     applying_state_ = false;
     request_tick();
-    push_step(QStringLiteral("ロード"), std::move(before));
-    undo_stack_->setClean();
+    push_step(tr("Load"), std::move(before));
+    // Loaded into an open stage file, the stage is a change to that file.
+    if (!document_) undo_stack_->setClean();
+    set_status_note(cut_rows_note(QFileInfo(path).fileName(), loaded.cut_rows));
     return true;
 }
 
@@ -632,6 +718,7 @@ void EditorWindow::save(FileDialogKind kind) {
     finish_stroke();
     const QString path = choose_file_(this, kind);
     if (path.isEmpty()) return;
+    if (kind == FileDialogKind::save_alone && !may_replace(path)) return;
     // Bring the frame up to the current size first, as the tick would.
     redraw_tick();
     const std::string file = QFile::encodeName(path).toStdString();
@@ -643,7 +730,21 @@ void EditorWindow::save(FileDialogKind kind) {
         report_error_(this, QString::fromLocal8Bit(error));
         return;
     }
-    undo_stack_->setClean();
+    if (document_ && QFileInfo(path) == QFileInfo(QString::fromLocal8Bit(document_->path()))) {
+        // The open file was written under it: what it holds now is opened
+        // afresh when nothing else was unsaved; otherwise the open file's
+        // stages stay, all of them to be written by the next save.
+        if (undo_stack_->isClean()) {
+            const int32_t shown = document_->current();
+            open_stage_file(path);
+            show_stage(shown);
+        } else {
+            document_->mark_all_changed();
+        }
+    } else if (!document_) {
+        undo_stack_->setClean();
+    }
+    set_status_note(tr("Saved to %1.").arg(QFileInfo(path).fileName()));
     check_saved_file(path);
 }
 
@@ -681,11 +782,19 @@ void EditorWindow::play() {
                                "the stage."));
         return;
     }
-    // Framed on a copy: trying the stage changes nothing in the editor.
+    // Framed on a copy: trying the stage changes nothing in the editor. With
+    // a stage file open, the whole file is tried, from the stage shown on.
     StageModel framed = model_;
     framed.update_frame();
-    const std::string contents = framed.stage_block();
-    const int stage = 1;
+    std::string contents;
+    int32_t stage = 1;
+    if (document_) {
+        store_shown_stage();
+        contents = document_->bytes();
+        stage = document_->current() + 1;
+    } else {
+        contents = framed.stage_block();
+    }
     QString file;
     QString error;
     if (!write_play_file(contents, play_folder_, file, error)) {
@@ -705,6 +814,13 @@ void EditorWindow::play() {
 
 void EditorWindow::owari() {
     close();
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+    // Quitting asks nothing; unsaved work is kept for the next start.
+    finish_stroke();
+    keep_unsaved_work();
+    event->accept();
 }
 
 }  // namespace vorne::editor

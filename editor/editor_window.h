@@ -17,8 +17,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "editor/play_stage.h"
+#include "editor/stage_document.h"
+#include "editor/stage_list.h"
 #include "editor/stage_model.h"
 
 class QAction;
@@ -28,14 +31,24 @@ class QPushButton;
 class QScrollBar;
 class QTimer;
 class QUndoStack;
+class QCloseEvent;
 
 namespace vorne::editor {
+
+class StageListPanel;
 
 // The region the canvas is centred in.
 inline constexpr int kCanvasRegionWidth = 432;
 inline constexpr int kCanvasRegionHeight = 400;
+// The fixed layout's height; below it the status line, right of it the
+// stage list of an open stage file.
+inline constexpr int kLayoutHeight = 537;
+inline constexpr int kStatusHeight = 20;
 
-enum class FileDialogKind { open, save_alone, save_appended };
+// A note for the status line naming the rows a load cut; empty for none.
+QString cut_rows_note(const QString& file, const std::vector<CutRow>& rows);
+
+enum class FileDialogKind { open, save_alone, save_appended, open_stage_file, save_stage_file_as };
 
 // Asks for a file name; the empty text means the dialog was cancelled.
 using ChooseFile = std::function<QString(QWidget* parent, FileDialogKind kind)>;
@@ -43,6 +56,8 @@ using ChooseFile = std::function<QString(QWidget* parent, FileDialogKind kind)>;
 using ReportError = std::function<void(QWidget* parent, const QString& message)>;
 // Tells the designer what the check of a just saved stage file found.
 using ShowFindings = std::function<void(QWidget* parent, const QString& message)>;
+// Asks the designer to go on with what the message describes; true to go on.
+using AskToGoOn = std::function<bool(QWidget* parent, const QString& message)>;
 
 // The desktop's file dialogs, filtered to stage files, opening in folder.
 QString choose_file_with_dialog(QWidget* parent, FileDialogKind kind, const QString& folder);
@@ -50,6 +65,8 @@ QString choose_file_with_dialog(QWidget* parent, FileDialogKind kind, const QStr
 void report_error_in_box(QWidget* parent, const QString& message);
 // A warning box with the message; a long list of findings goes to its details.
 void show_findings_in_box(QWidget* parent, const QString& message);
+// A question box with the message and OK / Cancel; Cancel is the default.
+bool ask_in_box(QWidget* parent, const QString& message);
 
 class EditorWindow : public QWidget {
     Q_OBJECT
@@ -62,6 +79,10 @@ class EditorWindow : public QWidget {
     void set_file_chooser(ChooseFile choose) { choose_file_ = std::move(choose); }
     void set_error_reporter(ReportError report) { report_error_ = std::move(report); }
     void set_findings_reporter(ShowFindings show) { show_findings_ = std::move(show); }
+    void set_asker(AskToGoOn ask) { ask_ = std::move(ask); }
+    // Where unsaved work is kept when the editor quits.
+    void set_recovery_file(const QString& file) { recovery_file_ = file; }
+    const QString& recovery_file() const { return recovery_file_; }
     // Replace the game process that tries run in, and where the stage to try
     // is written.
     void set_game_process(std::unique_ptr<GameProcess> game);
@@ -79,6 +100,43 @@ class EditorWindow : public QWidget {
     // Loads the first stage of path into the editor; on failure reports it
     // and returns false, leaving everything as it was.
     bool load_file(const QString& path);
+
+    // ---- A stage file as a whole ----
+    // Opens every stage of path for editing (the command line, Ctrl+Shift+O);
+    // the first stage is shown. On failure reports it and returns false,
+    // leaving everything as it was.
+    bool open_stage_file(const QString& path);
+    // The open stage file; null when none is (the editor then edits one
+    // stage, as its four buttons always do).
+    const StageDocument* document() const { return document_ ? &*document_ : nullptr; }
+    // Shows stage index of the open file (PageDown, PageUp, the list); the
+    // stage shown before keeps its edits.
+    void show_stage(int32_t index);
+    // The file's order, each one undo step: a new empty stage after the one
+    // shown, a copy of it, deleting it, moving it up or down.
+    void insert_stage();
+    void duplicate_stage();
+    void delete_stage();
+    void move_stage_up();
+    void move_stage_down();
+    // Ctrl+S: writes the whole open file back in place (unchanged stages keep
+    // their bytes); with no file open, "単体でセーブ". Ctrl+Shift+S: the
+    // same under another name.
+    void save_in_place();
+    void save_as();
+    // Shows or hides the stage list (it shows only while a file is open).
+    void set_stage_list_shown(bool shown);
+    bool stage_list_shown() const { return list_wanted_; }
+
+    // ---- Unsaved work ----
+    // Writes the unsaved stage or stage file to the recovery file; true when
+    // there was nothing to keep or it was kept.
+    bool keep_unsaved_work();
+    // Offers what the recovery file keeps, if there is one (at start-up).
+    void offer_recovery();
+
+    // The line below the layout: what the game will think of the stage.
+    QString status_text() const;
 
     // Pointer events of the canvas, in canvas pixels. A press acts on the
     // cell of the last move: the left button paints the picked chip and the
@@ -126,6 +184,8 @@ class EditorWindow : public QWidget {
   protected:
     // The letter keys a..n and z pick their chip as a strip click does.
     void keyPressEvent(QKeyEvent* event) override;
+    // Closing the window quits as "終了" does, keeping unsaved work first.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     // What the buttons held on the canvas do until the last is released.
@@ -145,6 +205,21 @@ class EditorWindow : public QWidget {
     void finish_stroke();
     void apply_state(const StageState& state);
     void push_step(const QString& text, StageState before, int64_t merge_key = -1);
+    // The stage shown goes back into the open file, if it differs there.
+    void store_shown_stage();
+    // Shows stage index of the open file without storing the one shown.
+    void load_shown_stage(int32_t index);
+    // One undo step of the file's order: change runs on the open file.
+    void document_step(const QString& text, const std::function<bool(StageDocument&)>& change);
+    void apply_document_state(const DocumentState& state);
+    void update_caption();
+    void update_stage_list();
+    void update_status();
+    void set_status_note(const QString& note);
+    void place_side_parts();
+    // Asks before stages are lost: saving alone over a file of several.
+    bool may_replace(const QString& path);
+    bool ask_to_drop_unsaved_work();
     void undo();
     void redo();
     QAction* add_command(const QString& text, std::initializer_list<QKeySequence> keys,
@@ -190,8 +265,21 @@ class EditorWindow : public QWidget {
     ChooseFile choose_file_;
     ReportError report_error_ = report_error_in_box;
     ShowFindings show_findings_ = show_findings_in_box;
+    AskToGoOn ask_ = ask_in_box;
     std::unique_ptr<GameProcess> game_;
     QString try_file_;
+
+    std::optional<StageDocument> document_;
+    StageListPanel* stage_list_ = nullptr;
+    bool list_wanted_ = true;
+    QLabel* status_line_ = nullptr;
+    // A note about the last command (rows cut by a load, a save), shown
+    // before the stage's summary until the stage changes.
+    QString status_note_;
+    QString recovery_file_;
+    // The commands that act on an open stage file, enabled only with one.
+    std::vector<QAction*> file_commands_;
+    QAction* list_action_ = nullptr;
 };
 
 }  // namespace vorne::editor

@@ -1,5 +1,8 @@
 // draskel1.0, the stage editor.
 //
+//   draskel1.0 [STAGE-FILE]
+// opens every stage of STAGE-FILE for editing; with none, one empty stage.
+//
 // A hidden option for checking the window without a desktop:
 //   draskel1.0 --screenshot OUT.png [STAGE.dat]
 // shows the window (with the first stage of STAGE.dat, if given), saves a
@@ -8,12 +11,38 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "editor/chip_strip.h"
 #include "editor/editor_window.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: draskel1.0 [STAGE-FILE]\n"
+    "The stage editor of VORNE. With STAGE-FILE, every stage of the file is opened\n"
+    "for editing (PageDown and PageUp move between them, Ctrl+S saves the file in\n"
+    "place); without it, one empty stage.\n"
+    "  --help      show this text and exit\n"
+    "  --version   show the version and exit\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // These need no window, nor a desktop to show one on.
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("draskel1.0 1.0");
+        return 0;
+    }
     QApplication app(argc, argv);
+    // Where QSettings keeps the editor's few choices (the stage list shown).
+    QCoreApplication::setOrganizationName(QStringLiteral("vorne"));
+    QCoreApplication::setApplicationName(QStringLiteral("draskel1.0"));
 
     QStringList problems;
     QImage strip = vorne::editor::compose_chip_strip(
@@ -23,6 +52,8 @@ int main(int argc, char** argv) {
     }
 
     vorne::editor::EditorWindow window(std::move(strip));
+    window.set_recovery_file(QString::fromLocal8Bit(vorne::editor::recovery_file(
+        vorne::editor::recovery_folder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")))));
     window.show();
 
     const QStringList arguments = QCoreApplication::arguments();
@@ -39,5 +70,16 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    if (arguments.size() >= 2) {
+        if (arguments[1].startsWith(QLatin1Char('-')) && arguments[1] != QStringLiteral("-")) {
+            std::fprintf(stderr, "draskel1.0: unknown option %s\n%s", qPrintable(arguments[1]),
+                         kUsage);
+            return 2;
+        }
+        // A file that cannot be opened is reported in the window, which
+        // then edits one empty stage.
+        window.open_stage_file(arguments[1]);
+    }
+    window.offer_recovery();
     return app.exec();
 }

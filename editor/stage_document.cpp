@@ -119,6 +119,11 @@ bool StageDocument::set_stage(int32_t index, const StageState& state) {
     return true;
 }
 
+void StageDocument::mark_all_changed() {
+    for (DocumentStage& stage : state_.stages)
+        stage.changed = true;
+}
+
 bool StageDocument::modified() const {
     if (state_.stages.size() != saved_sequence_.size()) return true;
     for (size_t i = 0; i < state_.stages.size(); ++i) {

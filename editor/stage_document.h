@@ -77,6 +77,9 @@ class StageDocument {
     // Returns true if they did.
     bool set_stage(int32_t index, const StageState& state);
 
+    // Every stage counts as changed: the next save writes the whole file in
+    // the editor's format (after the file was written under the document).
+    void mark_all_changed();
     // True when a save would write something else than the file held when it
     // was opened or last saved: a stage changed, added, removed or moved.
     bool modified() const;

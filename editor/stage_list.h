@@ -19,7 +19,7 @@ class QToolButton;
 namespace vorne::editor {
 
 // Width the panel asks for; it takes the height it is given.
-inline constexpr int kStageListWidth = 150;
+inline constexpr int kStageListWidth = 180;
 // Pixels of a cell in a stage's picture: 20 cells make 80.
 inline constexpr int kThumbCellPixels = 4;
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUndoStack>
@@ -104,8 +105,17 @@ class WindowTest : public QObject {
     Q_OBJECT
 
   private slots:
+    // The editor's remembered choices go to a test folder, not the user's.
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
     void init() {
         window_ = std::make_unique<EditorWindow>(solid_strip());
+        questions_.clear();
+        window_->set_asker([this](QWidget*, const QString& m) {
+            questions_ << m;
+            return answer_;
+        });
+        window_->set_recovery_file(state_.filePath(QStringLiteral("draskel/recovery.txt")));
         errors_.clear();
         findings_.clear();
         chosen_.clear();
@@ -129,7 +139,115 @@ class WindowTest : public QObject {
         timer_ = window_->findChild<QTimer*>(QStringLiteral("Timer1"));
         QVERIFY(main_ && chipbox_ && timer_);
     }
-    void cleanup() { window_.reset(); }
+    void cleanup() {
+        window_.reset();
+        QFile::remove(state_.filePath(QStringLiteral("draskel/recovery.txt")));
+    }
+
+    void a_stage_file_is_edited_and_saved_as_a_whole() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("map.dat"));
+        QVERIFY(QFile::copy(QStringLiteral(VORNE_TEST_SOURCE_DIR "/assets/map.dat"), path));
+        const QByteArray original = read_file(path);
+        QVERIFY(window_->open_stage_file(path));
+        QCOMPARE(caption(), QStringLiteral("VORNE専用マップエディタ ver1.0 - map.dat 1/10"));
+        const auto* list = window_->findChild<QWidget*>(QStringLiteral("stage_list"));
+        QVERIFY(list && list->isVisible());
+        QCOMPARE(window_->width(), kCanvasRegionWidth + kStageListWidth);
+
+        QTest::keyClick(window_.get(), Qt::Key_PageDown);
+        QTest::keyClick(window_.get(), Qt::Key_PageDown);
+        QCOMPARE(caption(), QStringLiteral("VORNE専用マップエディタ ver1.0 - map.dat 3/10"));
+        const StageState third = window_->model().state();
+        pick_chip(3);  // "d"
+        press(Qt::LeftButton, QPoint(25, 25));
+        QTest::mouseRelease(main_, Qt::LeftButton, {}, QPoint(25, 25));
+        QCOMPARE(cell(2, 2), std::string("d"));
+        QVERIFY(caption().endsWith(QLatin1Char('*')));
+        // Moving away and back keeps the edit.
+        QTest::keyClick(window_.get(), Qt::Key_PageUp);
+        QCOMPARE(window_->model().state(), window_->document()->stage(1));
+        QTest::keyClick(window_.get(), Qt::Key_PageDown);
+        QCOMPARE(cell(2, 2), std::string("d"));
+
+        // Ctrl+S writes the file in place: ten stages, the others unchanged.
+        QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(errors_.isEmpty());
+        QVERIFY(dialogs_.isEmpty());
+        QVERIFY(!caption().endsWith(QLatin1Char('*')));
+        StageDocument saved;
+        std::string error;
+        QVERIFY(saved.open(QFile::encodeName(path).toStdString(), error));
+        QCOMPARE(saved.stage_count(), 10);
+        QCOMPARE(saved.stage(2).edit_grid[2][2], std::string("d"));
+        StageDocument before;
+        QVERIFY(before.open_bytes("map.dat", original.toStdString(), error));
+        for (size_t i = 0; i < 10; ++i) {
+            if (i != 2)
+                QCOMPARE(*saved.snapshot().stages[i].original,
+                         *before.snapshot().stages[i].original);
+        }
+
+        // The order of the file: each change one step that undo takes back,
+        // showing the stage it was made on.
+        window_->insert_stage();
+        QCOMPARE(caption(), QStringLiteral("VORNE専用マップエディタ ver1.0 - map.dat 4/11*"));
+        window_->move_stage_up();
+        window_->delete_stage();
+        QCOMPARE(window_->document()->stage_count(), 10);
+        QCOMPARE(caption(), QStringLiteral("VORNE専用マップエディタ ver1.0 - map.dat 3/10*"));
+        QCOMPARE(cell(2, 2), std::string("d"));
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(window_->document()->stage_count(), 10);
+        QVERIFY(!caption().endsWith(QLatin1Char('*')));
+        QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);  // the painted coin
+        QCOMPARE(caption(), QStringLiteral("VORNE専用マップエディタ ver1.0 - map.dat 3/10*"));
+        QCOMPARE(cell(2, 2), third.edit_grid[2][2]);
+    }
+
+    void saving_alone_over_several_stages_asks_and_a_quit_keeps_unsaved_work() {
+        QTemporaryDir dir;
+        chosen_ = dir.filePath(QStringLiteral("two.dat"));
+        window_->tantaisave();
+        window_->tuikasave();
+        QVERIFY(questions_.isEmpty());  // a new file, then an append
+        answer_ = false;
+        window_->tantaisave();
+        QCOMPARE(questions_.size(), 1);
+        QVERIFY2(questions_[0].contains(QStringLiteral("2 stages")), qPrintable(questions_[0]));
+        QCOMPARE(read_file(chosen_).count("10\r\n"), 2);  // kept
+        answer_ = true;
+        window_->tantaisave();
+        QCOMPARE(read_file(chosen_).count("10\r\n"), 1);
+
+        // Quitting asks nothing; the unsaved stage is kept and offered back.
+        pick_chip(3);  // "d"
+        press(Qt::LeftButton, QPoint(65, 65));
+        QTest::mouseRelease(main_, Qt::LeftButton, {}, QPoint(65, 65));
+        QVERIFY(caption().endsWith(QLatin1Char('*')));
+        const QString recovery = window_->recovery_file();
+        QVERIFY(!QFile::exists(recovery));
+        window_->owari();
+        QCOMPARE(questions_.size(), 2);
+        QVERIFY(QFile::exists(recovery));
+        StageModel framed = window_->model();
+        framed.update_frame();
+        const StageState quit_with = framed.state();
+
+        init();
+        answer_ = true;
+        window_->offer_recovery();
+        QCOMPARE(questions_.size(), 1);
+        QCOMPARE(window_->model().state(), quit_with);
+        QVERIFY(caption().endsWith(QLatin1Char('*')));
+        QVERIFY(!QFile::exists(recovery));
+        // A quit with nothing unsaved keeps nothing.
+        chosen_ = dir.filePath(QStringLiteral("two.dat"));
+        window_->tantaisave();
+        window_->owari();
+        QVERIFY(!QFile::exists(recovery));
+    }
 
     void left_drag_paints_every_cell_passed() {
         pick_chip(3);  // "d"
@@ -694,7 +812,8 @@ class WindowTest : public QObject {
         open_menu(main_);  // the right button erases there
         QVERIFY(shown.isEmpty());
         open_menu(window_->findChild<QLabel*>(QStringLiteral("Label3")));
-        QVERIFY2(shown.contains(QStringLiteral("試しにプレイ")), qPrintable(shown.join(u',')));
+        QVERIFY2(shown.contains(QStringLiteral("Try the stage in the game")),
+                 qPrintable(shown.join(u',')));
     }
 
   private:
@@ -717,6 +836,9 @@ class WindowTest : public QObject {
     }
 
     std::unique_ptr<EditorWindow> window_;
+    QTemporaryDir state_;
+    QStringList questions_;
+    bool answer_ = true;
     QWidget* main_ = nullptr;
     QWidget* chipbox_ = nullptr;
     QTimer* timer_ = nullptr;
