@@ -214,7 +214,9 @@ void show_findings_in_box(QWidget* parent, const QString& message) {
         const qsizetype more = lines.size() - kFindingsShown;
         box.setDetailedText(message);
         lines = lines.mid(0, kFindingsShown);
-        lines << QStringLiteral("... and %1 more (see the details).").arg(more);
+        lines << QCoreApplication::translate("vorne::editor::EditorWindow",
+                                             "... and %1 more (see the details).")
+                     .arg(more);
     }
     box.setText(lines.join(QLatin1Char('\n')));
     box.exec();
@@ -360,6 +362,7 @@ EditorWindow::EditorWindow(QImage strip, QWidget* parent)
     status_line_ = new QLabel(this);
     status_line_->setObjectName(QStringLiteral("status_line"));
     status_line_->setTextFormat(Qt::PlainText);
+    status_line_->setFont(editor_font(9));
     list_wanted_ = QSettings().value(QLatin1String("stage_list_shown"), true).toBool();
     place_side_parts();
     update_caption();
@@ -462,10 +465,9 @@ void EditorWindow::canvas_mouse_press(Qt::MouseButtons buttons, Qt::KeyboardModi
     } else if ((left || right) && modifiers.testFlag(Qt::ControlModifier)) {
         static const std::string empty_cell(kEmptyLetter);
         const std::string letter = left ? model_.selected_chip : empty_cell;
-        fill_step(left ? QStringLiteral("塗りつぶす") : QStringLiteral("塗りつぶして消す"),
-                  [this, &letter] {
-                      return model_.flood_fill(cursor_column_ + 1, cursor_row_ + 1, letter);
-                  });
+        fill_step(left ? tr("Fill area") : tr("Erase area"), [this, &letter] {
+            return model_.flood_fill(cursor_column_ + 1, cursor_row_ + 1, letter);
+        });
         gesture_ = CanvasGesture::done;
     } else if ((left || right) && modifiers.testFlag(Qt::ShiftModifier)) {
         finish_stroke();
@@ -484,7 +486,7 @@ void EditorWindow::canvas_mouse_release(Qt::MouseButtons buttons) {
         gesture_ = CanvasGesture::paint;
         main_->update();
         const bool erase = rectangle_letter_ == kEmptyLetter;
-        fill_step(erase ? QStringLiteral("四角く消す") : QStringLiteral("四角く塗る"), [this] {
+        fill_step(erase ? tr("Erase rectangle") : tr("Fill rectangle"), [this] {
             return model_.fill_rectangle(rectangle_anchor_.x() + 1, rectangle_anchor_.y() + 1,
                                          cursor_column_ + 1, cursor_row_ + 1, rectangle_letter_);
         });
@@ -557,7 +559,7 @@ void EditorWindow::paint_cursor_cell(Qt::MouseButtons buttons) {
     if (!stroke_before_) {
         stroke_before_ = model_.state();
         stroke_changed_ = false;
-        stroke_text_ = buttons == Qt::LeftButton ? QStringLiteral("塗る") : QStringLiteral("消す");
+        stroke_text_ = buttons == Qt::LeftButton ? tr("Paint") : tr("Erase");
     }
     std::string& cell = model_.cell(cursor_column_ + 1, cursor_row_ + 1);
     if (cell != *letter) {
@@ -663,8 +665,8 @@ void EditorWindow::size_bar_moved(QScrollBar* bar, int value) {
         // While a bar's slider is dragged, its changes merge into one step.
         const int64_t merge_key =
             bar->isSliderDown() ? drag_count_ * 2 + (bar == hscroll1_ ? 1 : 0) : -1;
-        push_step(bar == hscroll1_ ? QStringLiteral("横幅の変更") : QStringLiteral("縦幅の変更"),
-                  std::move(*before), merge_key);
+        push_step(bar == hscroll1_ ? tr("Change width") : tr("Change height"), std::move(*before),
+                  merge_key);
     }
 }
 
@@ -754,8 +756,8 @@ void EditorWindow::check_saved_file(const QString& path) {
     if (result.clean()) return;
     const QString findings = QString::fromLocal8Bit(stagefile::format_findings(
         result, QFile::encodeName(QFileInfo(path).fileName()).toStdString()));
-    show_findings_(this, QStringLiteral("The stage was saved to %1. A check of the file found:"
-                                        "\n\n%2")
+    show_findings_(this, tr("The stage was saved to %1. A check of the file found:"
+                            "\n\n%2")
                              .arg(QDir::toNativeSeparators(path), findings));
 }
 

@@ -295,11 +295,24 @@ void EditorWindow::set_status_note(const QString& note) {
 }
 
 QString EditorWindow::status_text() const {
-    StageModel framed = model_;
-    framed.update_frame();
-    const QString summary =
-        QString::fromStdString(vorne::editor::status_text(summarize_stage(framed)));
-    return status_note_.isEmpty() ? summary : status_note_ + QStringLiteral("  ") + summary;
+    const StageSummary summary = summarize_stage(model_);
+    // "start ✓", "start ✗", or "2 starts".
+    const auto presence = [](int32_t count, const QString& one, const QString& several) {
+        if (count == 1) return one + QStringLiteral(" \u2713");
+        if (count == 0) return one + QStringLiteral(" \u2717");
+        return several.arg(count);
+    };
+    QString text = presence(summary.player_starts, tr("start"), tr("%1 starts")) +
+                   QStringLiteral("  ") + presence(summary.doors, tr("door"), tr("%1 doors")) +
+                   QStringLiteral("  ") + tr("coins %1").arg(summary.coins) +
+                   QStringLiteral("  \u2014  ");
+    if (summary.ready()) {
+        text += tr("ready to play");
+    } else {
+        if (summary.refused) text += tr("the game refuses it: ");
+        text += QString::fromStdString(summary.problem);
+    }
+    return status_note_.isEmpty() ? text : status_note_ + QStringLiteral("  ") + text;
 }
 
 void EditorWindow::update_status() {

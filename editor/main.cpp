@@ -8,7 +8,10 @@
 // shows the window (with the first stage of STAGE.dat, if given), saves a
 // picture of it to OUT.png and ends.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStringList>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,6 +46,18 @@ int main(int argc, char** argv) {
     // Where QSettings keeps the editor's few choices (the stage list shown).
     QCoreApplication::setOrganizationName(QStringLiteral("vorne"));
     QCoreApplication::setApplicationName(QStringLiteral("draskel1.0"));
+    // The window's own texts follow the desktop's language (Japanese or
+    // English); Qt's dialogs too, where Qt's translations are installed. The
+    // texts the stage file rules give, shared with the game's check, stay
+    // English.
+    QTranslator own;
+    if (own.load(QLocale(), QStringLiteral("draskel"), QStringLiteral("_"),
+                 QStringLiteral(":/i18n")))
+        QCoreApplication::installTranslator(&own);
+    QTranslator qt;
+    if (qt.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qt);
 
     QStringList problems;
     QImage strip = vorne::editor::compose_chip_strip(

@@ -139,14 +139,11 @@ StageListPanel::StageListPanel(const QImage& strip, QWidget* parent)
     connect(list_, &QListWidget::currentRowChanged, this,
             [this](int row) { current_row_changed(row); });
 
-    insert_ = make_button(this, "insert", QStringLiteral("この後に新しいステージを挿入"),
-                          QStringLiteral("挿入"));
-    duplicate_ = make_button(this, "duplicate", QStringLiteral("このステージを複製"),
-                             QStringLiteral("複製"));
-    delete_ =
-        make_button(this, "delete", QStringLiteral("このステージを削除"), QStringLiteral("削除"));
-    move_up_ = make_button(this, "move_up", QStringLiteral("上へ移動"), {}, Qt::UpArrow);
-    move_down_ = make_button(this, "move_down", QStringLiteral("下へ移動"), {}, Qt::DownArrow);
+    insert_ = make_button(this, "insert", tr("Insert a new stage after this one"), tr("New"));
+    duplicate_ = make_button(this, "duplicate", tr("Duplicate this stage"), tr("Copy"));
+    delete_ = make_button(this, "delete", tr("Delete this stage"), tr("Delete"));
+    move_up_ = make_button(this, "move_up", tr("Move this stage up"), {}, Qt::UpArrow);
+    move_down_ = make_button(this, "move_down", tr("Move this stage down"), {}, Qt::DownArrow);
     connect(insert_, &QToolButton::clicked, this, &StageListPanel::insert_requested);
     connect(duplicate_, &QToolButton::clicked, this, &StageListPanel::duplicate_requested);
     connect(delete_, &QToolButton::clicked, this, &StageListPanel::delete_requested);

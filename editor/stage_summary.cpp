@@ -8,17 +8,6 @@
 
 namespace vorne::editor {
 
-namespace {
-
-// "start ✓", "start ✗" or "2 starts".
-std::string presence(int32_t count, std::string_view name) {
-    if (count == 1) return std::string(name) + " \u2713";
-    if (count == 0) return std::string(name) + " \u2717";
-    return std::to_string(count) + " " + std::string(name) + "s";
-}
-
-}  // namespace
-
 StageSummary summarize_stage(const StageModel& model) {
     StageModel framed = model;
     framed.update_frame();
@@ -54,15 +43,6 @@ StageSummary summarize_stage(const StageModel& model) {
         }
     }
     return summary;
-}
-
-std::string status_text(const StageSummary& summary) {
-    std::string text = presence(summary.player_starts, "start") + "  " +
-                       presence(summary.doors, "door") + "  coins " +
-                       std::to_string(summary.coins) + "  \u2014  ";
-    if (summary.ready()) return text + "ready to play";
-    if (summary.refused) text += "the game refuses it: ";
-    return text + summary.problem;
 }
 
 }  // namespace vorne::editor

@@ -35,11 +35,4 @@ struct StageSummary {
 
 StageSummary summarize_stage(const StageModel& model);
 
-// One short line for the status bar, such as
-//   start ✓  door ✓  coins 12  —  ready to play
-//   start ✗  door ✓  coins 0  —  no player start ("b")
-// (UTF-8). Several starts or doors are counted ("2 doors"); the problem is
-// the summary's own, prefixed when the game would refuse the stage.
-std::string status_text(const StageSummary& summary);
-
 }  // namespace vorne::editor

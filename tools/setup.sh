@@ -8,6 +8,7 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libsdl2-image-dev
   libfontconfig-dev libpng-dev qt6-base-dev nlohmann-json3-dev
   fonts-ipafont-gothic fonts-ipafont-mincho timgm6mb-soundfont fluidsynth vorbis-tools libvorbis-dev
+  qt6-tools-dev qt6-l10n-tools
   xvfb xauth libgtest-dev libbenchmark-dev zenity desktop-file-utils
 )
 
