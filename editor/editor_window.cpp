@@ -412,11 +412,11 @@ void EditorWindow::redraw_tick() {
     draw_canvas();
     main_->update();
     if (document_ && stage_list_ && stage_list_->isVisible()) {
-        stage_list_->update_stage(document_->current(),
-                                  {model_.state(), document_->stage_changed(document_->current()) ||
-                                                           !undo_stack_->isClean()
-                                                       ? QStringLiteral("*")
-                                                       : QString()});
+        const int32_t shown = document_->current();
+        const bool changed = document_->stage_changed(shown) ||
+                             !same_when_framed(model_.state(), document_->stage(shown));
+        stage_list_->update_stage(shown,
+                                  {model_.state(), changed ? QStringLiteral("*") : QString()});
     }
     update_status();
 }

@@ -29,19 +29,6 @@ QString file_name(const std::string& path) {
     return QFileInfo(QString::fromLocal8Bit(path)).fileName();
 }
 
-// True when the two stages are the same once the redraw tick has framed them:
-// a stage only looked at is no change to the file.
-bool same_when_framed(const StageState& a, const StageState& b) {
-    if (a == b) return true;
-    StageModel framed_a;
-    framed_a.restore(a);
-    framed_a.update_frame();
-    StageModel framed_b;
-    framed_b.restore(b);
-    framed_b.update_frame();
-    return framed_a.state() == framed_b.state();
-}
-
 // An undo step of the open file's order: the file before and after it.
 class DocumentStep : public QUndoCommand {
   public:
@@ -75,6 +62,17 @@ QString stages_text(int32_t count) {
     return count == 1
                ? QCoreApplication::translate("vorne::editor::EditorWindow", "1 stage")
                : QCoreApplication::translate("vorne::editor::EditorWindow", "%1 stages").arg(count);
+}
+
+bool same_when_framed(const StageState& a, const StageState& b) {
+    if (a == b) return true;
+    StageModel framed_a;
+    framed_a.restore(a);
+    framed_a.update_frame();
+    StageModel framed_b;
+    framed_b.restore(b);
+    framed_b.update_frame();
+    return framed_a.state() == framed_b.state();
 }
 
 QString cut_rows_note(const QString& file, const std::vector<CutRow>& rows) {
@@ -117,11 +115,11 @@ bool EditorWindow::open_stage_file(const QString& path) {
     for (int32_t i = 0; i < document_->stage_count(); ++i) {
         if (!document_->cut_rows(i).empty()) cut << QString::number(i + 1);
     }
-    set_status_note(cut.isEmpty()
-                        ? QString()
-                        : tr("%1: rows longer than their stage's row 1 were cut in "
-                             "stage %2.")
-                              .arg(QFileInfo(path).fileName(), cut.join(QStringLiteral(", "))));
+    // The stage shown says which of its rows were cut; the file, in which
+    // stages any were.
+    if (!cut.isEmpty())
+        set_status_note(tr("%1: rows longer than their stage's row 1 were cut in stage %2.")
+                            .arg(QFileInfo(path).fileName(), cut.join(QStringLiteral(", "))));
     return true;
 }
 
@@ -142,7 +140,8 @@ void EditorWindow::load_shown_stage(int32_t index) {
     redraw_tick();
     update_caption();
     if (stage_list_) stage_list_->set_current(document_->current());
-    set_status_note({});
+    set_status_note(
+        cut_rows_note(file_name(document_->path()), document_->cut_rows(document_->current())));
 }
 
 void EditorWindow::show_stage(int32_t index) {

@@ -10,8 +10,13 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSocketNotifier>
 #include <QStringList>
 #include <QTranslator>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +34,32 @@ constexpr const char* kUsage =
     "place); without it, one empty stage.\n"
     "  --help      show this text and exit\n"
     "  --version   show the version and exit\n";
+
+// Ending signals (a logout, kill, Ctrl+C in a terminal) close the window as
+// its close button would, so unsaved work is kept and a try's game ends: the
+// handler only writes a byte that the event loop reads.
+int signal_pipe[2] = {-1, -1};
+
+void on_ending_signal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signal_pipe[1], &byte, 1);
+}
+
+void close_on_ending_signals(QWidget& window) {
+    if (::pipe2(signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    auto* notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char byte;
+        while (::read(signal_pipe[0], &byte, 1) > 0) {
+        }
+        window.close();
+    });
+    struct sigaction action {};
+    action.sa_handler = on_ending_signal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
 
 }  // namespace
 
@@ -70,6 +101,7 @@ int main(int argc, char** argv) {
     window.set_recovery_file(QString::fromLocal8Bit(vorne::editor::recovery_file(
         vorne::editor::recovery_folder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")))));
     window.show();
+    close_on_ending_signals(window);
 
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() >= 3 && arguments[1] == QStringLiteral("--screenshot")) {
