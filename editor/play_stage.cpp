@@ -61,7 +61,7 @@ QtGameProcess::QtGameProcess() {
 QtGameProcess::~QtGameProcess() {
     // Ending the editor ends its try; QProcess would kill it without asking.
     on_finished = nullptr;
-    if (running()) stop();
+    if (QtGameProcess::running()) QtGameProcess::stop();
 }
 
 bool QtGameProcess::start(const QString& program, const QStringList& arguments, QString& error) {
@@ -94,7 +94,7 @@ bool QtGameProcess::running() const {
 }
 
 void QtGameProcess::stop() {
-    if (!running()) return;
+    if (process_.state() == QProcess::NotRunning) return;
     process_.terminate();  // the game takes it as its window being closed
     if (!process_.waitForFinished(kStopWaitMs)) {
         process_.kill();

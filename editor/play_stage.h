@@ -43,7 +43,7 @@ class GameProcess {
 };
 
 // The real one, on QProcess. The game's output goes where the editor's goes.
-class QtGameProcess : public QObject, public GameProcess {
+class QtGameProcess final : public QObject, public GameProcess {
   public:
     QtGameProcess();
     ~QtGameProcess() override;
