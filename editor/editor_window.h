@@ -45,10 +45,6 @@ inline constexpr int kCanvasRegionHeight = 400;
 inline constexpr int kLayoutHeight = 537;
 inline constexpr int kStatusHeight = 20;
 
-// True when the two stages are the same once the redraw tick has framed them:
-// a stage only looked at is no change to a stage file.
-bool same_when_framed(const StageState& a, const StageState& b);
-
 // A note for the status line naming the rows a load cut; empty for none.
 QString cut_rows_note(const QString& file, const std::vector<CutRow>& rows);
 

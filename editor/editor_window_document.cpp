@@ -64,17 +64,6 @@ QString stages_text(int32_t count) {
                : QCoreApplication::translate("vorne::editor::EditorWindow", "%1 stages").arg(count);
 }
 
-bool same_when_framed(const StageState& a, const StageState& b) {
-    if (a == b) return true;
-    StageModel framed_a;
-    framed_a.restore(a);
-    framed_a.update_frame();
-    StageModel framed_b;
-    framed_b.restore(b);
-    framed_b.update_frame();
-    return framed_a.state() == framed_b.state();
-}
-
 QString cut_rows_note(const QString& file, const std::vector<CutRow>& rows) {
     if (rows.empty()) return {};
     QStringList parts;

@@ -18,7 +18,7 @@ StageState state_of(const LoadedStage& loaded) {
 DocumentStage empty_stage() {
     StageModel model;
     model.update_frame();
-    return {std::make_shared<const StageState>(model.state()), nullptr, true, {}};
+    return {std::make_shared<const StageState>(model.state()), nullptr, true, nullptr, {}};
 }
 
 std::string block_of(const StageState& state) {
@@ -64,10 +64,11 @@ bool StageDocument::open_bytes(const std::string& name, std::string bytes, std::
         LoadedStage loaded;
         if (!read_stage_rows(reader, number, rows, loaded, error)) return false;
         const auto block_end = static_cast<size_t>(reader.offset());
-        state.stages.push_back({std::make_shared<const StageState>(state_of(loaded)),
+        auto cells = std::make_shared<const StageState>(state_of(loaded));
+        state.stages.push_back({cells,
                                 std::make_shared<const std::string>(
                                     bytes.substr(block_start, block_end - block_start)),
-                                false, std::move(loaded.cut_rows)});
+                                false, cells, std::move(loaded.cut_rows)});
         block_start = block_end;
 
         bool end_of_file = false;
@@ -114,6 +115,11 @@ bool StageDocument::set_stage(int32_t index, const StageState& state) {
     DocumentStage& stage =
         state_.stages[static_cast<size_t>(std::clamp(index, 0, stage_count() - 1))];
     if (*stage.state == state) return false;
+    if (stage.saved_state && same_when_framed(state, *stage.saved_state)) {
+        stage.state = stage.saved_state;
+        stage.changed = false;
+        return true;
+    }
     stage.state = std::make_shared<const StageState>(state);
     stage.changed = true;
     return true;
@@ -227,6 +233,7 @@ bool StageDocument::write(const std::string& path, std::string& error) {
             stage.original = std::make_shared<const std::string>(std::move(written[i]));
         }
         stage.changed = false;
+        stage.saved_state = stage.state;
         saved_sequence_.push_back(stage.original);
     }
     return true;
@@ -235,6 +242,9 @@ bool StageDocument::write(const std::string& path, std::string& error) {
 void StageDocument::recover(const std::string& path, DocumentState state) {
     if (state.stages.empty()) return;
     path_ = path;
+    for (DocumentStage& stage : state.stages) {
+        if (!stage.changed && stage.original) stage.saved_state = stage.state;
+    }
     restore(std::move(state));
     saved_sequence_.clear();  // not saved since: modified until it is
 }

@@ -32,6 +32,10 @@ struct DocumentStage {
     // Changed since open or save: a save writes it in the editor's format
     // (StageModel::stage_block); an unchanged stage is written as original.
     bool changed = false;
+    // The cells as last opened or saved, shared with state while unchanged:
+    // a stage edited back to them (once framed) is unchanged again and keeps
+    // its original bytes. Null for a stage not in the file yet.
+    std::shared_ptr<const StageState> saved_state;
     // Rows that were longer than the first row when the stage was read, cut
     // in the cells; the file keeps them whole until the stage is rewritten.
     std::vector<CutRow> cut_rows;
@@ -73,8 +77,9 @@ class StageDocument {
     const StageState& stage(int32_t index) const;
     bool stage_changed(int32_t index) const;
     const std::vector<CutRow>& cut_rows(int32_t index) const;
-    // Replaces stage index's cells; it counts as changed only if they differ.
-    // Returns true if they did.
+    // Replaces stage index's cells; it counts as changed only if they differ
+    // from the stage as last opened or saved once both are framed. Returns
+    // true if the cells differ from those it held.
     bool set_stage(int32_t index, const StageState& state);
 
     // Every stage counts as changed: the next save writes the whole file in

@@ -184,4 +184,15 @@ int32_t StageModel::flood_fill(int32_t column, int32_t row, std::string_view let
     return changed;
 }
 
+bool same_when_framed(const StageState& a, const StageState& b) {
+    if (a == b) return true;
+    StageModel framed_a;
+    framed_a.restore(a);
+    framed_a.update_frame();
+    StageModel framed_b;
+    framed_b.restore(b);
+    framed_b.update_frame();
+    return framed_a.state() == framed_b.state();
+}
+
 }  // namespace vorne::editor

@@ -119,4 +119,8 @@ struct StageModel {
     int32_t flood_fill(int32_t column, int32_t row, std::string_view letter);
 };
 
+// True when the two stages are the same once the redraw tick has framed them:
+// a stage only looked at is no change to a stage file.
+bool same_when_framed(const StageState& a, const StageState& b);
+
 }  // namespace vorne::editor

@@ -212,18 +212,25 @@ TEST_F(StageDocumentTest, SequenceEditsAreUndoneBySnapshots) {
     // A stage set to what it holds is not changed.
     EXPECT_FALSE(document.set_stage(1, second));
     EXPECT_FALSE(document.modified());
+    // Nor one that differs only where the frame step puts walls back.
     StageState edited = second;
     edited.edit_grid[1][1] = "c";
+    document.set_stage(1, edited);
+    EXPECT_FALSE(document.stage_changed(1));
+    edited.stage_height = 3;
     EXPECT_TRUE(document.set_stage(1, edited));
     EXPECT_TRUE(document.stage_changed(1));
     EXPECT_TRUE(document.modified());
+    // Edited back, it is unchanged again and keeps its bytes.
+    EXPECT_TRUE(document.set_stage(1, second));
+    EXPECT_FALSE(document.modified());
 }
 
 TEST_F(StageDocumentTest, SaveRewritesOnlyChangedStages) {
-    const std::string block1 = " 3 \r\naaa\r\naza\raaa\r\n";  // spacing, a CR-only line end
-    const std::string block2 = "1\r\nq\xe3\x81\x82\xff\r\n";  // odd letters
-    const std::string block3 = "2\r\naaaa\r\naaaaaaa\r\n";    // a long row
-    const std::string block4 = "1\r\nzz";                     // no last line end
+    const std::string block1 = " 3 \r\naaa\r\naza\raaa\r\n";        // spacing, a CR-only line end
+    const std::string block2 = "1\r\nq\xe3\x81\x82\xff\r\n";        // odd letters
+    const std::string block3 = "3\r\naaaa\r\naaaaaaa\r\naaaa\r\n";  // a long row
+    const std::string block4 = "1\r\nzz";                           // no last line end
     write(path("map.dat"), "\xEF\xBB\xBF" + block1 + block2 + block3 + block4);
     StageDocument document;
     std::string error;
@@ -232,7 +239,8 @@ TEST_F(StageDocumentTest, SaveRewritesOnlyChangedStages) {
     third.edit_grid[2][2] = "b";
     document.set_stage(2, third);
     ASSERT_TRUE(document.save(error)) << error;
-    const std::string saved = "\xEF\xBB\xBF" + block1 + block2 + "2\r\naaaa\r\nabaa\r\n" + block4;
+    const std::string saved =
+        "\xEF\xBB\xBF" + block1 + block2 + "3\r\naaaa\r\nabaa\r\naaaa\r\n" + block4;
     EXPECT_EQ(read(path("map.dat")), saved);
     EXPECT_FALSE(document.modified());
     EXPECT_FALSE(document.stage_changed(2));
@@ -246,11 +254,11 @@ TEST_F(StageDocumentTest, SaveRewritesOnlyChangedStages) {
         std::string tail;  // the file after block 2
     } cases[] = {
         {"insert after it", [](StageDocument& d) { d.set_current(3), d.insert_stage(); },
-         "2\r\naaaa\r\nabaa\r\n" + block4 + "\r\n" + block_of(StageDocument().stage(0))},
+         "3\r\naaaa\r\nabaa\r\naaaa\r\n" + block4 + "\r\n" + block_of(StageDocument().stage(0))},
         {"moved up", [](StageDocument& d) { d.set_current(3), d.move_up(); },
-         block4 + "\r\n2\r\naaaa\r\nabaa\r\n"},
+         block4 + "\r\n3\r\naaaa\r\nabaa\r\naaaa\r\n"},
         {"duplicated", [](StageDocument& d) { d.set_current(3), d.duplicate_stage(); },
-         "2\r\naaaa\r\nabaa\r\n" + block4 + "\r\n" + block4},
+         "3\r\naaaa\r\nabaa\r\naaaa\r\n" + block4 + "\r\n" + block4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
