@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::puts("draskel1.0 1.0");
+        std::printf("draskel1.0 %s\n", VORNE_VERSION);
         return 0;
     }
     QApplication app(argc, argv);

@@ -177,7 +177,7 @@ std::string usage_text(const std::string& program) {
 }
 
 std::string version_text() {
-    return "vorne1.0 1.0\n";
+    return "vorne1.0 " VORNE_VERSION "\n";
 }
 
 }  // namespace vorne
