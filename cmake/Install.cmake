@@ -1,14 +1,19 @@
 # What `cmake --install` puts where. Each program finds its files beside its
-# own executable (through /proc/self/exe), so both programs and the files they
-# read go together into one private folder, <prefix>/lib/vorne; the commands
-# on the PATH are relative symbolic links to them, which keeps the tree
-# movable (DESTDIR, a packager's staging folder). Desktop entries and icons go
-# where desktops look for them. Tests, benchmarks and the generators are not
-# installed.
+# own executable (through /proc/self/exe), so both programs go together into
+# one private folder, <prefix>/lib/vorne, and the files they read, which are
+# the same on every processor, into <prefix>/share/vorne; relative symbolic
+# links in the programs' folder (map.dat, sheets, sound) lead there. The
+# commands on the PATH are relative symbolic links to the programs, which
+# keeps the tree movable (DESTDIR, a packager's staging folder). Desktop
+# entries and icons go where desktops look for them (packaging/ installs the
+# manual pages, the AppStream metadata and the copyright notice). Tests,
+# benchmarks and the generators are not installed.
 include(GNUInstallDirs)
 
 set(VORNE_INSTALL_PROGRAM_DIR "${CMAKE_INSTALL_LIBDIR}/vorne"
-    CACHE STRING "Folder of the programs and the files they read (relative to the prefix)")
+    CACHE STRING "Folder of the programs (relative to the prefix)")
+set(VORNE_INSTALL_DATA_DIR "${CMAKE_INSTALL_DATADIR}/vorne"
+    CACHE STRING "Folder of the files the programs read (relative to the prefix)")
 
 set(vorne_programs vorne1.0)
 if(TARGET draskel1.0)
@@ -16,10 +21,10 @@ if(TARGET draskel1.0)
 endif()
 
 install(TARGETS ${vorne_programs} RUNTIME DESTINATION ${VORNE_INSTALL_PROGRAM_DIR})
-install(FILES ${VORNE_BIN_DIR}/map.dat DESTINATION ${VORNE_INSTALL_PROGRAM_DIR})
-install(DIRECTORY ${VORNE_BIN_DIR}/sheets DESTINATION ${VORNE_INSTALL_PROGRAM_DIR}
+install(FILES ${VORNE_BIN_DIR}/map.dat DESTINATION ${VORNE_INSTALL_DATA_DIR})
+install(DIRECTORY ${VORNE_BIN_DIR}/sheets DESTINATION ${VORNE_INSTALL_DATA_DIR}
         FILES_MATCHING PATTERN "*.png")
-install(DIRECTORY ${VORNE_BIN_DIR}/sound DESTINATION ${VORNE_INSTALL_PROGRAM_DIR}
+install(DIRECTORY ${VORNE_BIN_DIR}/sound DESTINATION ${VORNE_INSTALL_DATA_DIR}
         FILES_MATCHING PATTERN "*.wav" PATTERN "*.mid" PATTERN "*.ogg")
 
 get_target_property(vorne_theme_dir vorne_icons VORNE_THEME_DIR)
@@ -39,13 +44,14 @@ endforeach()
 install(CODE "
   set(vorne_programs \"${vorne_programs}\")
   set(vorne_program_dir \"${VORNE_INSTALL_PROGRAM_DIR}\")
+  set(vorne_program_data_dir \"${VORNE_INSTALL_DATA_DIR}\")
   set(vorne_bin_dir \"${CMAKE_INSTALL_BINDIR}\")
   set(vorne_data_dir \"${CMAKE_INSTALL_DATADIR}\")
   set(vorne_entry_sources \"${PROJECT_SOURCE_DIR}/assets/icons\")
   set(vorne_stage_dir \"${PROJECT_BINARY_DIR}/install-stage\")
 ")
 install(CODE [[
-  foreach(dir IN ITEMS vorne_program_dir vorne_bin_dir vorne_data_dir)
+  foreach(dir IN ITEMS vorne_program_dir vorne_program_data_dir vorne_bin_dir vorne_data_dir)
     if(NOT IS_ABSOLUTE "${${dir}}")
       set(${dir} "${CMAKE_INSTALL_PREFIX}/${${dir}}")
     endif()
@@ -57,6 +63,21 @@ install(CODE [[
   string(MD5 destination "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
   set(vorne_stage_dir "${vorne_stage_dir}/${destination}")
   file(MAKE_DIRECTORY "${vorne_stage_dir}")
+  # The programs look for their files beside themselves.
+  if(NOT vorne_program_data_dir STREQUAL vorne_program_dir)
+    foreach(item IN ITEMS map.dat sheets sound)
+      file(RELATIVE_PATH target "${vorne_program_dir}" "${vorne_program_data_dir}/${item}")
+      file(REMOVE "${vorne_stage_dir}/${item}")
+      file(CREATE_LINK "${target}" "${vorne_stage_dir}/${item}" SYMBOLIC)
+      # A folder left there by an install that kept the files beside the
+      # programs gives way to the link.
+      set(installed "$ENV{DESTDIR}${vorne_program_dir}/${item}")
+      if(IS_DIRECTORY "${installed}" AND NOT IS_SYMLINK "${installed}")
+        file(REMOVE_RECURSE "${installed}")
+      endif()
+      file(INSTALL "${vorne_stage_dir}/${item}" DESTINATION "${vorne_program_dir}")
+    endforeach()
+  endif()
   foreach(program IN LISTS vorne_programs)
     file(RELATIVE_PATH target "${vorne_bin_dir}" "${vorne_program_dir}/${program}")
     file(REMOVE "${vorne_stage_dir}/${program}")

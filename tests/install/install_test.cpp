@@ -132,6 +132,7 @@ class InstalledTree : public ::testing::Test {
     static fs::path staged(const std::string& path) { return root_ + "/dest" + path; }
     static fs::path bin() { return staged(full(VORNE_TEST_BINDIR)); }
     static fs::path program_dir() { return staged(full(VORNE_TEST_PROGRAM_DIR)); }
+    static fs::path program_data_dir() { return staged(full(VORNE_TEST_PROGRAM_DATA_DIR)); }
     static fs::path data_dir() { return staged(full(VORNE_TEST_DATADIR)); }
     static fs::path theme_dir() { return data_dir() / "icons/hicolor"; }
 
@@ -149,20 +150,35 @@ class InstalledTree : public ::testing::Test {
 TEST_F(InstalledTree, HoldsEachProgramWithItsFilesAndNothingElse) {
     const fs::path built = testing::bin_dir();
     // Every file the programs read, as the build made it.
-    std::set<fs::path> expected = {program_dir() / "map.dat"};
+    std::set<fs::path> expected = {program_data_dir() / "map.dat"};
     for (const std::string& source :
          file_names(fs::path(std::getenv("VORNE_SOURCE_DIR")) / "assets/sheets", ".sheet")) {
-        expected.insert(program_dir() / "sheets" / fs::path(source).replace_extension(".png"));
+        expected.insert(program_data_dir() / "sheets" / fs::path(source).replace_extension(".png"));
     }
     EXPECT_EQ(expected.size(), 19u);
     for (const char* extension : {".wav", ".mid", ".ogg"}) {
         for (const std::string& name : file_names(built / "sound", extension))
-            expected.insert(program_dir() / "sound" / name);
+            expected.insert(program_data_dir() / "sound" / name);
     }
     for (const fs::path& file : expected) {
         ASSERT_TRUE(fs::is_regular_file(file)) << file;
-        EXPECT_EQ(read_file(file), read_file(built / fs::relative(file, program_dir()))) << file;
+        EXPECT_EQ(read_file(file), read_file(built / fs::relative(file, program_data_dir())))
+            << file;
     }
+    // The programs find them beside themselves, through relative links.
+    for (const char* item : {"map.dat", "sheets", "sound"}) {
+        fs::path link = program_dir() / item;
+        ASSERT_TRUE(fs::is_symlink(link)) << link;
+        EXPECT_TRUE(fs::read_symlink(link).is_relative()) << fs::read_symlink(link);
+        EXPECT_EQ(fs::canonical(link), fs::canonical(program_data_dir() / item));
+        expected.insert(link);
+    }
+    const std::string docs = VORNE_TEST_DOCDIR;
+    for (const char* file :
+         {"metainfo/" VORNE_TEST_APPSTREAM_ID ".metainfo.xml", "lintian/overrides/vorne"})
+        expected.insert(data_dir() / file);
+    expected.insert(staged(full(docs)) / "copyright");
+    expected.insert(staged(full(docs)) / "changelog.gz");
     for (const std::string& program : installed_programs()) {
         fs::path installed = program_dir() / program;
         EXPECT_TRUE(fs::is_regular_file(installed)) << installed;
@@ -170,6 +186,7 @@ TEST_F(InstalledTree, HoldsEachProgramWithItsFilesAndNothingElse) {
         expected.insert(installed);
         expected.insert(bin() / program);
         expected.insert(data_dir() / "applications" / (program + ".desktop"));
+        expected.insert(staged(full(VORNE_TEST_MANDIR)) / "man6" / (program + ".6.gz"));
     }
 
     // Nothing else: no tests, tools, libraries or headers. Icons are checked below.
@@ -196,15 +213,22 @@ TEST_F(InstalledTree, CommandsAreRelativeLinksToThePrograms) {
 
 TEST_F(InstalledTree, InstallingAgainRepairsTheTree) {
     fs::path link = bin() / "vorne1.0";
-    fs::path sheet = program_dir() / "sheets/kabe.png";
+    fs::path sheet = program_data_dir() / "sheets/kabe.png";
     fs::remove(link);
     fs::create_symlink("../elsewhere/vorne1.0", link);
     fs::remove(sheet);
+    // An install that kept the files beside the programs left a folder there.
+    fs::path sound = program_dir() / "sound";
+    fs::remove(sound);
+    fs::create_directories(sound);
+    std::ofstream(sound / "old.wav") << "old";
 
     ProgramResult again = install();
     ASSERT_EQ(again.status, 0) << again.out << again.err;
     EXPECT_EQ(fs::canonical(link), fs::canonical(program_dir() / "vorne1.0"));
     EXPECT_TRUE(fs::is_regular_file(sheet));
+    EXPECT_TRUE(fs::is_symlink(sound));
+    EXPECT_EQ(fs::canonical(sound), fs::canonical(program_data_dir() / "sound"));
 }
 
 TEST_F(InstalledTree, DesktopEntriesStartTheInstalledCommandsWithTheirIcons) {
@@ -299,7 +323,7 @@ TEST_F(InstalledTree, GameStartedThroughItsLinkFindsItsStagesAndSheets) {
     std::string dump = read_file(work_ + "/installed/w.json");
     EXPECT_NE(dump.find("\"game_state\":0,"), std::string::npos);
     // The first row of the first stage of the installed stage file.
-    std::string stages = read_file(program_dir() / "map.dat");
+    std::string stages = read_file(program_data_dir() / "map.dat");
     if (stages.starts_with("\xEF\xBB\xBF")) stages.erase(0, 3);
     auto lines = testing::lines_of(stages);
     ASSERT_GE(lines.size(), 2u);
