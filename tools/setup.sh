@@ -10,6 +10,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho timgm6mb-soundfont fluidsynth vorbis-tools libvorbis-dev
   qt6-tools-dev qt6-l10n-tools
   xvfb xauth libgtest-dev libbenchmark-dev zenity desktop-file-utils
+  dpkg-dev file lintian appstream man-db mandoc strace python3
 )
 
 missing=()
