@@ -3,8 +3,9 @@
 #   cmake --build --preset release --target package
 # or `cpack` in the build folder; it writes vorne_VERSION_ARCH.deb there.
 # The libraries it needs are found with dpkg-shlibdeps; the fonts the text is
-# drawn with are needed too, and the file dialog and the soundfont (for music
-# played as MIDI) are recommended.
+# drawn with are needed too, the file dialog and the soundfont (for music
+# played as MIDI) are recommended, and Qt's translations (the editor's
+# dialogs in the desktop's language) suggested.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vorne)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
@@ -39,6 +40,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VORNE_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, fonts-ipafont-mincho")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "zenity | kdialog, timgm6mb-soundfont")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
