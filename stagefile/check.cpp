@@ -9,10 +9,6 @@
 namespace vorne::stagefile {
 namespace {
 
-// Findings listed in full; past this many only their number is kept, so that
-// memory follows the stages of a file, not the bytes of a bad one.
-constexpr size_t max_listed_findings = 1000;
-
 class Findings {
   public:
     explicit Findings(CheckResult& result) : result_(result) {}

@@ -2,12 +2,17 @@
 // go wrong, or make a stage impossible to win, listed stage by stage.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vorne::stagefile {
+
+// Findings listed in full; past this many only their number is kept, so that
+// memory follows the stages of a file, not the bytes of a bad one.
+inline constexpr size_t max_listed_findings = 1000;
 
 struct Finding {
     int32_t stage = 0;  // position of the stage block in the file (1 = first); 0: the whole file

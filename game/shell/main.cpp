@@ -7,6 +7,7 @@
 #include "game/audio/audio.h"
 #include "game/input/input.h"
 #include "game/platform/platform.h"
+#include "game/proof/reach.h"
 #include "game/screens/screens.h"
 #include "game/shell/game.h"
 #include "game/shell/headless.h"
@@ -124,14 +125,15 @@ int run_window(const Options& options, const std::string& folder) {
     return status;
 }
 
-// Lists what is wrong with a stage file: status 0 nothing, 1 something,
-// 2 the file cannot be read.
+// Lists what is wrong with a stage file, with what the player cannot reach:
+// status 0 nothing, 1 something, 2 the file cannot be read.
 int run_check(const std::string& path) {
     stagefile::CheckResult result = stagefile::check_stage_file(path);
     if (!result.readable) {
         std::cerr << "vorne1.0: " << result.error << '\n';
         return 2;
     }
+    add_reach_findings(result, path);
     if (result.clean()) {
         std::cout << path << ": " << result.stages << (result.stages == 1 ? " stage" : " stages")
                   << ", nothing wrong\n";
