@@ -79,6 +79,16 @@ TEST_F(BundledStages, HaveOneStartOneDoorAndCoins) {
     }
 }
 
+// --check finds nothing, the search of where the player can go included: every
+// coin, key and power item can be taken and the door entered after them.
+TEST_F(BundledStages, PassTheCheckWithEverythingInReach) {
+    HeadlessRun run("check");
+    const testing::ProgramResult checked =
+        testing::run_program(game_program(), {"--check", bundled_map()}, run.dir());
+    EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+    EXPECT_NE(checked.out.find(", nothing wrong"), std::string::npos) << checked.out;
+}
+
 // The player starts standing, and no shooting enemy has a clear line along the
 // start row.
 TEST_F(BundledStages, StartSafely) {
