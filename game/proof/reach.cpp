@@ -492,8 +492,9 @@ std::vector<stagefile::Finding> stage_findings(int32_t stage, int32_t count_line
     if (!reach.searched) return findings;
     if (!reach.proved) {
         findings.push_back({stage, 0,
-                            "where the player can go is not proved: the search stopped after " +
-                                std::to_string(reach.places) + " places"});
+                            "where the player can go is not proved: the search passed its "
+                            "limit of " +
+                                std::to_string(limit) + " places"});
         return findings;
     }
     for (const ReachCell& cell : reach.unreachable) {
