@@ -415,14 +415,15 @@ ReachResult Search::run(int64_t limit) {
     }
 
     // The door opens on the tick the last coin is taken, and the stage is
-    // cleared on the first tick after that ends with the player exactly in
-    // its cell. Coins change nothing about where the player can go, so a win
-    // is a way from the start that touches every coin and then ends in the
-    // door's cell. A coin none of whose places leads on to the door's cell
-    // makes that impossible: once it is taken the door is out of reach. That
-    // is what is reported, for each coin that can be reached. (Coins that can
-    // each be taken on the way to the door, but not all on one way, are not
-    // told apart here: that would need the coins in the places.)
+    // cleared on the first tick from then on (that one included) that ends
+    // with the player exactly in its cell. Coins change nothing about where
+    // the player can go, so a win is a way from the start that touches every
+    // coin and then ends in the door's cell. A coin none of whose places
+    // leads on to the door's cell makes that impossible: once it is taken
+    // the door is out of reach. That is what is reported, for each coin that
+    // can be reached. (Coins that can each be taken on the way to the door,
+    // but not all on one way, are not told apart here: that would need the
+    // coins in the places.)
     std::vector<uint32_t> back_begin(places.size() + 1, 0);
     for (const auto& move : moves)
         ++back_begin[move.second + 1];
