@@ -1,5 +1,6 @@
 #include "game/shell/headless.h"
 
+#include <csignal>
 #include <iostream>
 
 #include "game/render/png_encode.h"
@@ -9,9 +10,21 @@
 #include "game/shell/headless_ports.h"
 #include "game/shell/inputs.h"
 #include "game/shell/output_file.h"
+#include "game/shell/recording.h"
+#include "game/shell/replay.h"
 #include "game/shell/trace.h"
 
 namespace vorne {
+namespace {
+
+// While recording, an ending signal (SIGTERM, SIGINT) ends the run after its
+// tick, so that the recording is complete; the signal is raised again then.
+volatile std::sig_atomic_t ending_signal = 0;
+extern "C" void note_ending_signal(int signal) {
+    ending_signal = signal;
+}
+
+}  // namespace
 
 void report_missing_sheets(const std::vector<std::string>& problems) {
     if (problems.empty()) return;
@@ -51,12 +64,30 @@ int run_headless(const Options& options, const std::string& program_folder,
     NullText null_text;
     TextPort* text = services.text ? services.text : &null_text;
     HeadlessWindow window;
-    HeadlessFiles files(program_folder, options.dialog);
+    HeadlessFiles headless_files(program_folder, options.dialog);
+    TappedFiles files(headless_files);
     Game game(Ports{clock, input, sound, music, *text, window, files}, program_folder);
     game.map_path = options.map;
     if (services.load_image)
         report_missing_sheets(load_sheets(game.sheets, program_folder, services.load_image));
     window.set_caption(initial_caption);
+
+    Recorder recorder;
+    if (!options.record.empty()) {
+        std::string error;
+        std::optional<std::string> header =
+            recording_header(options.map.empty() ? std::nullopt : std::optional(options.map),
+                             options.stage, game.default_stage_path(), error);
+        if (!header || !recorder.open(options.record, *header, error)) {
+            std::cerr << "vorne1.0: " << error << '\n';
+            return 2;
+        }
+        files.on_answer = [&](const std::optional<std::string>& answer) {
+            recorder.note(dialog_note(answer));
+        };
+        std::signal(SIGTERM, note_ending_signal);
+        std::signal(SIGINT, note_ending_signal);
+    }
 
     start_game(game);
     if (options.stage) start_at_stage(game, *options.stage);
@@ -71,7 +102,8 @@ int run_headless(const Options& options, const std::string& program_folder,
         ++tick;
         if (step_index < steps.size()) {
             const InputStep& s = steps[step_index];
-            input.set(s.stick_x, s.stick_y, s.buttons);
+            input.set(s.stick_x, s.stick_y, s.buttons & ~input_focus_lost);
+            if (s.buttons & input_focus_lost) window.lose_focus();
             if (++step_used >= s.count) {
                 ++step_index;
                 step_used = 0;
@@ -82,6 +114,9 @@ int run_headless(const Options& options, const std::string& program_folder,
 
         service_timers(game);
         run_tick(game);
+        if (recorder.is_open())
+            recorder.tick(game.world.stick_x, game.world.stick_y,
+                          game.world.buttons | (window.focus_was_lost() ? input_focus_lost : 0));
 
         if (trace.is_open())
             trace.write(trace_line(tick, game, sound.played, music.sent, window.caption()) + "\n",
@@ -98,10 +133,22 @@ int run_headless(const Options& options, const std::string& program_folder,
                 write_png(s.path, game.frame.width(), game.frame.height(), game.frame.pixels(),
                           &failure);
         }
-        if (!failure.empty() || game.quit) break;
+        if (!failure.empty() || game.quit || ending_signal) break;
     }
 
     std::string error;
+    if (recorder.is_open()) {
+        const std::string how = game.quit         ? "quit with Esc"
+                                : ending_signal   ? "ended by a signal"
+                                : failure.empty() ? "the --ticks asked for"
+                                                  : "the run failed";
+        if (!recorder.finish(how, error) && failure.empty()) failure = error;
+    }
+    if (ending_signal) {
+        if (!failure.empty()) std::cerr << "vorne1.0: " << failure << '\n';
+        std::signal(ending_signal, SIG_DFL);
+        std::raise(ending_signal);
+    }
     if (trace.is_open() && !trace.close(error) && failure.empty()) failure = error;
     if (failure.empty()) failure = first_unreached(options, tick);
     if (!failure.empty()) {

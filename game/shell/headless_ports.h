@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "game/audio/music_commands.h"
@@ -88,9 +89,19 @@ class HeadlessWindow : public WindowPort {
     std::string caption() const override { return caption_; }
     void refresh(const FrameBuffer&) override {}
     bool pump_events() override { return true; }
+    // The next tick finds the focus lost (a recording of the window says so).
+    void lose_focus() { focus_lost_ = true; }
+    bool take_focus_lost() override {
+        taken_ = std::exchange(focus_lost_, false);
+        return taken_;
+    }
+    // Whether the last tick found the focus lost.
+    bool focus_was_lost() const { return taken_; }
 
   private:
     std::string caption_;
+    bool focus_lost_ = false;
+    bool taken_ = false;
 };
 
 class HeadlessFiles : public FilesPort {

@@ -149,14 +149,20 @@ bool read_bounded(int fd, const std::string& path, std::string& text, std::strin
 
 }  // namespace
 
-std::optional<std::vector<InputStep>> read_inputs(const std::string& path, std::string& error) {
+std::optional<std::string> read_inputs_text(const std::string& path, std::string& error) {
     const int fd = stagefile::open_input_file(path, max_inputs_bytes, error);
     if (fd < 0) return std::nullopt;
     std::string text;
     const bool read = read_bounded(fd, path, text, error);
     ::close(fd);
     if (!read) return std::nullopt;
-    return parse_inputs(text, path, error);
+    return text;
+}
+
+std::optional<std::vector<InputStep>> read_inputs(const std::string& path, std::string& error) {
+    std::optional<std::string> text = read_inputs_text(path, error);
+    if (!text) return std::nullopt;
+    return parse_inputs(*text, path, error);
 }
 
 }  // namespace vorne

@@ -11,8 +11,13 @@
 #include "game/screens/screens.h"
 #include "game/shell/game.h"
 #include "game/shell/headless.h"
+#include "game/shell/headless_ports.h"
 #include "game/shell/options.h"
+#include "game/shell/prove.h"
+#include "game/shell/recording.h"
+#include "game/shell/replay.h"
 #include "game/shell/settings.h"
+#include "game/world/stage_file.h"
 #include "stagefile/check.h"
 
 using namespace vorne;
@@ -49,10 +54,38 @@ Settings settings_of(const SdlWindow& window) {
     return now;
 }
 
-int run_window(const Options& options, const std::string& folder) {
+// A recording to watch (--replay): its ticks and what its header says.
+struct Watched {
+    std::vector<InputStep> steps;
+    RecordingHeader header;
+};
+
+// What the viewer sees of a replay, after the game's caption.
+std::string replay_note(const ScaledClock& clock, bool paused, bool played_out) {
+    if (played_out) return "[replay: the end, Esc quits]";
+    return "[replay " + std::to_string(clock.speed()) + "x" + (paused ? ", paused" : "") + "]";
+}
+
+int run_window(const Options& options, const std::string& folder, const Watched* watched) {
     // A second copy ends silently before anything shows.
     SingleInstance instance(single_instance_lock_path());
     if (!instance.acquired()) return 0;
+
+    // The recording is begun before the window opens, so that a file that
+    // cannot be written is said at once.
+    Recorder recorder;
+    if (!options.record.empty()) {
+        std::string error;
+        const std::string played =
+            options.map.empty() ? default_stage_file_path(folder) : options.map;
+        std::optional<std::string> header =
+            recording_header(options.map.empty() ? std::nullopt : std::optional(options.map),
+                             options.stage, played, error);
+        if (!header || !recorder.open(options.record, *header, error)) {
+            std::cerr << "vorne1.0: " << error << '\n';
+            return 2;
+        }
+    }
 
     SdlSystem sdl;  // stopped once the window and the rest are gone
     if (!sdl.start()) {
@@ -75,14 +108,29 @@ int run_window(const Options& options, const std::string& folder) {
             else
                 window.centre_on(plan.display);
             if (remembered.settings.fullscreen.value_or(false)) window.set_fullscreen(true);
-            SystemClock clock;
-            SdlInput input;
+            SystemClock system_clock;
+            ScaledClock clock(system_clock);  // 1x but while replaying
+            SdlInput keys;
+            ScriptedInput scripted;  // a replay's input, as the headless runner gives it
+            InputPort& input = watched ? static_cast<InputPort&>(scripted) : keys;
             SdlSound sound(folder);
             SdlMidiPlayer midi;
             MusicInterpreter music(midi);
             SdlText text;
-            SdlFiles files(folder, &window);
-            Game game(Ports{clock, input, sound, music, text, window, files}, folder);
+            SdlFiles sdl_files(folder, &window);
+            TappedWindow tapped_window(window);
+            TappedFiles files(sdl_files);
+            std::optional<InputCursor> cursor;
+            if (watched) {
+                cursor.emplace(watched->steps);
+                files.script_answers(watched->header.dialog_answers);
+                tapped_window.set_note(replay_note(clock, false, false));
+            }
+            if (recorder.is_open())
+                files.on_answer = [&](const std::optional<std::string>& answer) {
+                    recorder.note(dialog_note(answer));
+                };
+            Game game(Ports{clock, input, sound, music, text, tapped_window, files}, folder);
             game.map_path = options.map;
             report_missing_sheets(load_sheets(game.sheets, folder, load_image_file));
             window.set_icon(game.sheets.pc, 0, 20, 0, 0);  // the hero, standing
@@ -93,16 +141,51 @@ int run_window(const Options& options, const std::string& folder) {
             // tick has put the title (or play, with --stage) on the screen,
             // not on the tick that starts a piece.
             bool preloaded = !sound.device_open();
+            ReplayControls controls;
+            bool viewer_paused = false;
+            std::string how = "the window closed";
             for (;;) {
                 if (!window.pump_events()) {
                     stop_game(game);
                     break;
                 }
-                if (window.take_devices_changed()) {
+                if (watched) {
+                    // The viewer's keys; the game's own come from the recording.
+                    const ReplayKeys asked = controls.poll(keys);
+                    if (asked.quit) {
+                        stop_game(game);
+                        break;
+                    }
+                    if (asked.speed) clock.set_speed(*asked.speed);
+                    const bool was_held = viewer_paused || cursor->played_out();
+                    if (asked.pause_pressed) viewer_paused = !viewer_paused;
+                    const bool held = viewer_paused || cursor->played_out();
+                    tapped_window.set_note(replay_note(clock, viewer_paused, cursor->played_out()));
+                    if (held != was_held) {
+                        // The game's time and music stand still with the replay.
+                        if (held)
+                            clock.hold();
+                        else
+                            clock.resume();
+                        if (!game.paused) (held ? pause_music : resume_music)(game.ports.music);
+                        FrameBuffer shown = game.frame;
+                        if (held && !game.paused) draw_pause_banner(game);
+                        window.refresh(game.frame);
+                        game.frame = shown;
+                    }
+                    if (held) {
+                        system_clock.sleep_ms(20);
+                        continue;
+                    }
+                    InputStep step;
+                    cursor->next(step);
+                    scripted.set(step.stick_x, step.stick_y, step.buttons & ~input_focus_lost);
+                    tapped_window.script_focus_lost((step.buttons & input_focus_lost) != 0);
+                } else if (window.take_devices_changed()) {
                     // A pad plugged in is taken up when none is in use; one
                     // pulled out leaves the keyboard (or the next device) in
                     // charge rather than a stick stuck at its last reading.
-                    input.reset_devices();
+                    keys.reset_devices();
                     JoyPosition probe;
                     if (game.world.joystick_id == -1 ||
                         input.joy_get_pos(static_cast<uint32_t>(game.world.joystick_id), probe) !=
@@ -111,11 +194,26 @@ int run_window(const Options& options, const std::string& folder) {
                 }
                 service_timers(game);
                 run_tick(game);
-                if (game.quit) break;
+                // What the tick read, as the trace's input shows it.
+                if (recorder.is_open())
+                    recorder.tick(game.world.stick_x, game.world.stick_y,
+                                  game.world.buttons |
+                                      (tapped_window.last_focus_lost() ? input_focus_lost : 0));
+                if (game.quit) {
+                    how = "quit with Esc";
+                    break;
+                }
                 if (!preloaded) {
                     for (int32_t n = music_title; n <= music_ending; ++n)
                         midi.preload(folder + "/sound/" + music_file(n));
                     preloaded = true;
+                }
+            }
+            if (recorder.is_open()) {
+                std::string error;
+                if (!recorder.finish(how, error)) {
+                    std::cerr << "vorne1.0: the recording is incomplete: " << error << '\n';
+                    status = 1;
                 }
             }
             std::string unsaved = write_settings_file(settings_folder_path, settings_of(window));
@@ -162,15 +260,48 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!options.check.empty()) return run_check(options.check);
-    if (std::string missing = stage_past_the_last(options); !missing.empty()) {
+    if (!options.prove.empty())
+        return run_prove(options.prove, running_program_folder(), std::cout, std::cerr);
+
+    // A recording to watch: its --map and --stage unless the command line
+    // gives them.
+    Options given = options;
+    Watched watched;
+    if (!options.replay.empty()) {
+        std::string error;
+        std::optional<std::string> text = read_inputs_text(options.replay, error);
+        std::optional<std::vector<InputStep>> steps;
+        if (text) steps = parse_inputs(*text, options.replay, error);
+        if (!steps) {
+            std::cerr << "vorne1.0: " << error << '\n';
+            return 2;
+        }
+        watched.steps = std::move(*steps);
+        watched.header = parse_recording_header(*text);
+        if (given.map.empty() && watched.header.map) {
+            given.map = *watched.header.map;
+            if (!given.stage) given.stage = watched.header.stage;
+        }
+    }
+    const Options& options_now = given;
+    std::string folder = running_program_folder();
+    if (!options.replay.empty() && watched.header.file_hash) {
+        // A recording plays true only on the file it was made on.
+        const std::string played = given.map.empty() ? default_stage_file_path(folder) : given.map;
+        const StageFileHashes now = hash_stage_file(played);
+        if (now.error.empty() && (now.hash != watched.header.file_hash->hash ||
+                                  now.bytes != watched.header.file_hash->bytes))
+            std::cerr << "vorne1.0: " << played << " is not the file " << options.replay
+                      << " was recorded on (its size or hash differs): the replay may go astray\n";
+    }
+    if (std::string missing = stage_past_the_last(options_now); !missing.empty()) {
         std::cerr << "vorne1.0: " << missing << '\n';
         return 2;
     }
-    std::string folder = running_program_folder();
     if (options.headless) {
         // Text and pictures need no display: no window, no devices.
         SdlText text;
         return run_headless(options, folder, HeadlessServices{&text, load_image_file});
     }
-    return run_window(options, folder);
+    return run_window(options_now, folder, options.replay.empty() ? nullptr : &watched);
 }

@@ -101,12 +101,19 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         } else if (arg == "--dialog") {
             if (!value(v) || v.empty()) return fail("--dialog needs a file");
             o.dialog = v;
+        } else if (arg == "--record" || arg == "--replay" || arg == "--prove") {
+            if (!value(v) || v.empty()) return fail(arg + " needs a file");
+            (arg == "--record" ? o.record : arg == "--replay" ? o.replay : o.prove) = v;
         } else {
             return fail("unknown option '" + args[i] + "' (try --help)");
         }
     }
 
     if (!o.check.empty() && options_seen > 1) return fail("--check takes no other options");
+    if (!o.prove.empty() && options_seen > 1) return fail("--prove takes no other options");
+    if (!o.replay.empty() && o.headless)
+        return fail("--replay plays in a window; headless, give the recording to --inputs");
+    if (!o.replay.empty() && !o.record.empty()) return fail("--replay cannot go with --record");
     if (o.stage && o.map.empty()) return fail("--stage needs --map FILE");
     if (!o.headless) {
         const char* headless_only = nullptr;
@@ -139,12 +146,15 @@ std::string stage_past_the_last(const Options& options) {
 
 std::string usage_text(const std::string& program) {
     return "Usage: " + program +
-           " [--map FILE [--stage N]] [--scale N]\n"
+           " [--map FILE [--stage N]] [--scale N] [--record FILE | --replay FILE]\n"
+           "       " +
+           program +
+           " --prove FILE\n"
            "       " +
            program +
            " --headless [--map FILE [--stage N]] [--inputs FILE] [--ticks N]\n"
            "           [--trace FILE] [--dump TICK:FILE]... [--screenshot TICK:FILE]...\n"
-           "           [--dialog FILE]\n"
+           "           [--dialog FILE] [--record FILE]\n"
            "\n"
            "VORNE: climb through the building, collect every coin to open the door.\n"
            "Keys: arrows move and climb, Z starts and fires, X chooses a stage file,\n"
@@ -173,6 +183,13 @@ std::string usage_text(const std::string& program) {
            "                      headless: write the 200 x 200 frame after that tick as PNG\n"
            "  --dialog FILE       headless: the file the open-file dialog answers\n"
            "                      (without it the dialog is cancelled)\n"
+           "  --record FILE       write the input of every tick to FILE, for --inputs or\n"
+           "                      --replay (also headless)\n"
+           "  --replay FILE       play a recording in the window (keys 1-4: 1x 2x 4x 8x,\n"
+           "                      P pauses, Esc quits); its --map/--stage unless given\n"
+           "  --prove FILE        replay every proof in FILE.proofs/ and report each stage:\n"
+           "                      proven, stale, failed or none; exit status 0 when every\n"
+           "                      stage is proven\n"
            "  --help              show this help and exit\n"
            "  --version           show the version and exit\n";
 }

@@ -33,6 +33,10 @@ struct Options {
     std::vector<TickFile> dumps;
     std::vector<TickFile> screenshots;
     std::optional<std::string> dialog;  // headless: the file the open-file dialog answers
+    // Recordings and proofs (recording.h, prove.h).
+    std::string record;  // write the input of every tick here
+    std::string replay;  // window: play this recording
+    std::string prove;   // replay the proofs of this stage file instead of playing
 };
 
 struct ParsedOptions {

@@ -25,10 +25,11 @@ class OutputFile {
     // Buffers text, writing it out in blocks.
     bool write(std::string_view text, std::string& error);
     bool close(std::string& error);
+    // Writes out what is buffered.
+    bool flush(std::string& error);
 
   private:
     static constexpr size_t block_bytes = 8192;
-    bool flush(std::string& error);
 
     std::string path_;
     int fd_ = -1;

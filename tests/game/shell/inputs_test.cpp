@@ -26,7 +26,7 @@ TEST(Inputs, LinesRepeatsCommentsAndBlankLines) {
 }
 
 TEST(Inputs, BadLinesNameFileAndLine) {
-    for (const char* text : {"1 0\n", "1 0 0 0\n", "2 0 0\n", "0 0 32\n", "0*1 0 0\n", "x*1 0 0\n",
+    for (const char* text : {"1 0\n", "1 0 0 0\n", "2 0 0\n", "0 0 64\n", "0*1 0 0\n", "x*1 0 0\n",
                              "1 0 -1\n", "a b c\n"}) {
         std::string error;
         EXPECT_FALSE(parse_inputs(std::string("0 0 0\n") + text, "in.txt", error)) << text;
