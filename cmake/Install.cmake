@@ -2,8 +2,8 @@
 # own executable (through /proc/self/exe), so both programs go together into
 # one private folder, <prefix>/lib/vorne, and the files they read, which are
 # the same on every processor, into <prefix>/share/vorne; relative symbolic
-# links in the programs' folder (map.dat, sheets, sound) lead there. The
-# commands on the PATH are relative symbolic links to the programs, which
+# links in the programs' folder (map.dat, map.dat.proofs, sheets, sound) lead
+# there. The commands on the PATH are relative symbolic links to the programs, which
 # keeps the tree movable (DESTDIR, a packager's staging folder). Desktop
 # entries and icons go where desktops look for them (packaging/ installs the
 # manual pages, the AppStream metadata and the copyright notice). Tests,
@@ -22,6 +22,8 @@ endif()
 
 install(TARGETS ${vorne_programs} RUNTIME DESTINATION ${VORNE_INSTALL_PROGRAM_DIR})
 install(FILES ${VORNE_BIN_DIR}/map.dat DESTINATION ${VORNE_INSTALL_DATA_DIR})
+install(DIRECTORY ${VORNE_BIN_DIR}/map.dat.proofs DESTINATION ${VORNE_INSTALL_DATA_DIR}
+        FILES_MATCHING PATTERN "stage-*.txt")
 install(DIRECTORY ${VORNE_BIN_DIR}/sheets DESTINATION ${VORNE_INSTALL_DATA_DIR}
         FILES_MATCHING PATTERN "*.png")
 install(DIRECTORY ${VORNE_BIN_DIR}/sound DESTINATION ${VORNE_INSTALL_DATA_DIR}
@@ -65,7 +67,7 @@ install(CODE [[
   file(MAKE_DIRECTORY "${vorne_stage_dir}")
   # The programs look for their files beside themselves.
   if(NOT vorne_program_data_dir STREQUAL vorne_program_dir)
-    foreach(item IN ITEMS map.dat sheets sound)
+    foreach(item IN ITEMS map.dat map.dat.proofs sheets sound)
       file(RELATIVE_PATH target "${vorne_program_dir}" "${vorne_program_data_dir}/${item}")
       file(REMOVE "${vorne_stage_dir}/${item}")
       file(CREATE_LINK "${target}" "${vorne_stage_dir}/${item}" SYMBOLIC)

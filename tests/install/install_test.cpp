@@ -160,13 +160,15 @@ TEST_F(InstalledTree, HoldsEachProgramWithItsFilesAndNothingElse) {
         for (const std::string& name : file_names(built / "sound", extension))
             expected.insert(program_data_dir() / "sound" / name);
     }
+    for (const std::string& name : file_names(built / "map.dat.proofs", ".txt"))
+        expected.insert(program_data_dir() / "map.dat.proofs" / name);
     for (const fs::path& file : expected) {
         ASSERT_TRUE(fs::is_regular_file(file)) << file;
         EXPECT_EQ(read_file(file), read_file(built / fs::relative(file, program_data_dir())))
             << file;
     }
     // The programs find them beside themselves, through relative links.
-    for (const char* item : {"map.dat", "sheets", "sound"}) {
+    for (const char* item : {"map.dat", "map.dat.proofs", "sheets", "sound"}) {
         fs::path link = program_dir() / item;
         ASSERT_TRUE(fs::is_symlink(link)) << link;
         EXPECT_TRUE(fs::read_symlink(link).is_relative()) << fs::read_symlink(link);
