@@ -199,7 +199,10 @@ bool Recorder::open(const std::string& path, const std::string& header, std::str
 
 void Recorder::write_pending() {
     if (!pending_) return;
+    // Each line goes out at once: a game that dies (its display gone) keeps
+    // all but the ticks of its last input.
     if (failure_.empty()) file_.write(input_line(*pending_) + "\n", failure_);
+    if (failure_.empty()) file_.flush(failure_);
     pending_.reset();
 }
 
