@@ -97,7 +97,8 @@ TEST(Recording, WindowEndedBySignalLeavesAWholeRecording) {
 // --prove on the bundled stages, and on a copy where stage 2 changed, stage 3
 // has no proof and stage 4's proof stops short of the door.
 TEST(Proofs, BundledProvenAndChangedCopyReported) {
-    auto result = run_program(game_program(), {"--prove", bundled_map()}, source_dir());
+    HeadlessRun run("proofs_changed");
+    auto result = run_program(game_program(), {"--prove", bundled_map()}, run.dir());
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     const std::vector<std::string> lines = lines_of(result.out);
     ASSERT_EQ(lines.size(), 11u) << result.out;
@@ -107,7 +108,6 @@ TEST(Proofs, BundledProvenAndChangedCopyReported) {
             << lines[s];
     EXPECT_NE(lines[10].find("10 stages: 10 proven, 0 stale, 0 failed, 0 none"), std::string::npos);
 
-    HeadlessRun run("proofs_changed");
     const std::string map = run.path("map.dat");
     fs::copy_file(bundled_map(), map);
     fs::copy(bundled_map() + ".proofs", map + ".proofs");
