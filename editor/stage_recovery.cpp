@@ -5,6 +5,7 @@
 
 #include "editor/stage_document.h"
 #include "stagefile/files.h"
+#include "stagefile/hashes.h"
 #include "stagefile/letters.h"
 
 namespace vorne::editor {
@@ -18,19 +19,8 @@ constexpr std::string_view kFirstLine = "draskel recovery 1";
 // each byte of its original blocks written as %XX, with room to spare.
 constexpr uint64_t kMaxRecoveryBytes = 4 * stagefile::max_file_bytes;
 
-uint64_t fnv1a(std::string_view bytes) {
-    uint64_t hash = 14695981039346656037ull;
-    for (const char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
-
 std::string hex_sum(std::string_view bytes) {
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(fnv1a(bytes)));
-    return text;
+    return stagefile::hex64(stagefile::fnv1a64(bytes));
 }
 
 // Decimal digits with an optional minus sign, nothing else, within min..max

@@ -26,28 +26,16 @@
 
 #include "game/shell/inputs.h"
 #include "game/shell/output_file.h"
+#include "stagefile/hashes.h"
 
 namespace vorne {
 
-uint64_t fnv1a64(std::string_view bytes);
-std::string hex64(uint64_t value);
-
-// One stage block of a stage file: its size and hash.
-struct StageBlockHash {
-    uint64_t bytes = 0;
-    uint64_t hash = 0;
-};
-
-// A stage file's size and hash, and those of each stage block readable in it
-// (by the game's reading rules, up to the end or to where the file is refused).
-struct StageFileHashes {
-    std::string error;  // the file cannot be read; empty when it was
-    uint64_t bytes = 0;
-    uint64_t hash = 0;
-    std::vector<StageBlockHash> stages;
-};
-StageFileHashes hash_stage_file(const std::string& path);
-StageFileHashes hash_stage_text(std::string_view text);
+using stagefile::fnv1a64;
+using stagefile::hash_stage_file;
+using stagefile::hash_stage_text;
+using stagefile::hex64;
+using stagefile::StageBlockHash;
+using stagefile::StageFileHashes;
 
 // What a recording's header says; fields the header lacks stay empty.
 struct RecordingHeader {
