@@ -27,6 +27,7 @@
 #include "editor/stage_files.h"
 #include "editor/stage_history.h"
 #include "editor/stage_list.h"
+#include "editor/stage_proofs.h"
 #include "stagefile/check.h"
 
 namespace vorne::editor {
@@ -344,6 +345,8 @@ EditorWindow::EditorWindow(QImage strip, QWidget* parent)
     file_commands_.push_back(list_action_);
     add_command(QString(), {}, {});
     add_command(tr("Try the stage in the game"), {QKeySequence(Qt::Key_F5)}, [this] { play(); });
+    add_command(tr("Find a way to clear the stage..."), {QKeySequence(Qt::CTRL | Qt::Key_F5)},
+                [this] { find_a_way(); });
     add_command(QString(), {}, {});
     add_command(QStringLiteral("終了"), {QKeySequence(Qt::CTRL | Qt::Key_Q)}, [this] { owari(); });
     setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -415,8 +418,11 @@ void EditorWindow::redraw_tick() {
         const int32_t shown = document_->current();
         const bool changed = document_->stage_changed(shown) ||
                              !same_when_framed(model_.state(), document_->stage(shown));
-        stage_list_->update_stage(shown,
-                                  {model_.state(), changed ? QStringLiteral("*") : QString()});
+        const std::vector<ProofState> proofs = proofs_now();
+        stage_list_->update_stage(
+            shown, {model_.state(), stage_marker(changed, static_cast<size_t>(shown) < proofs.size()
+                                                              ? proofs[static_cast<size_t>(shown)]
+                                                              : ProofState::none)});
     }
     update_status();
 }
@@ -759,59 +765,6 @@ void EditorWindow::check_saved_file(const QString& path) {
     show_findings_(this, tr("The stage was saved to %1. A check of the file found:"
                             "\n\n%2")
                              .arg(QDir::toNativeSeparators(path), findings));
-}
-
-void EditorWindow::set_game_process(std::unique_ptr<GameProcess> game) {
-    if (game_) game_->on_finished = nullptr;
-    game_ = std::move(game);
-    game_->on_finished = [this] { remove_try_file(); };
-}
-
-void EditorWindow::remove_try_file() {
-    if (!try_file_.isEmpty()) QFile::remove(try_file_);
-    try_file_.clear();
-}
-
-void EditorWindow::play() {
-    finish_stroke();
-    // A try of this editor's own gives way to the new one; a game it did not
-    // start is left alone, and the game runs only one copy at a time.
-    if (game_->running()) game_->stop();
-    remove_try_file();
-    if (game_is_running_anywhere()) {
-        report_error_(this, tr("The game is already running, started from somewhere else than "
-                               "this editor, and only one copy of it can run. Close it to try "
-                               "the stage."));
-        return;
-    }
-    // Framed on a copy: trying the stage changes nothing in the editor. With
-    // a stage file open, the whole file is tried, from the stage shown on.
-    StageModel framed = model_;
-    framed.update_frame();
-    std::string contents;
-    int32_t stage = 1;
-    if (document_) {
-        store_shown_stage();
-        contents = document_->bytes();
-        stage = document_->current() + 1;
-    } else {
-        contents = framed.stage_block();
-    }
-    QString file;
-    QString error;
-    if (!write_play_file(contents, play_folder_, file, error)) {
-        report_error_(this, error);
-        return;
-    }
-    if (!game_->start(
-            game_program_path(),
-            {QStringLiteral("--map"), file, QStringLiteral("--stage"), QString::number(stage)},
-            error)) {
-        QFile::remove(file);
-        report_error_(this, tr("The game could not be started to try the stage: %1").arg(error));
-        return;
-    }
-    try_file_ = file;
 }
 
 void EditorWindow::owari() {

@@ -23,6 +23,7 @@
 #include "editor/stage_document.h"
 #include "editor/stage_list.h"
 #include "editor/stage_model.h"
+#include "editor/stage_proofs.h"
 
 class QAction;
 class QKeyEvent;
@@ -87,6 +88,8 @@ class EditorWindow : public QWidget {
     // is written.
     void set_game_process(std::unique_ptr<GameProcess> game);
     void set_play_folder(const QString& folder) { play_folder_ = folder; }
+    // The game program tries and searches run (beside the editor's own).
+    void set_game_program(const QString& program) { game_program_ = program; }
     // The file the running try plays; empty when there is none.
     const QString& try_file() const { return try_file_; }
 
@@ -162,6 +165,10 @@ class EditorWindow : public QWidget {
     // Writes the stage to a file of its own and starts the game straight
     // into it (F5), ending the try this editor started before, if it runs.
     void play();
+    // Lets the game's solver look for an input that clears the stage shown
+    // (a bar shows the time it may take; Cancel ends it). With a stage file
+    // open, what it finds becomes the stage's proof.
+    void find_a_way();
 
     // Every change to the stage is a step here: a stroke of painting or
     // erasing (press to release), a rectangle or area fill, a change of a
@@ -201,6 +208,11 @@ class EditorWindow : public QWidget {
     void save(FileDialogKind kind);
     void check_saved_file(const QString& path);
     void remove_try_file();
+    void finish_try();
+    bool write_try_file(QString& file, int32_t& stage);
+    // Replays recording in the game; if it clears stage of played_file, it
+    // is kept as that stage's proof beside the open stage file.
+    bool keep_proof_if_cleared(const QString& played_file, int32_t stage, const QString& recording);
     void size_bar_moved(QScrollBar* bar, int value);
     void finish_stroke();
     void apply_state(const StageState& state);
@@ -214,6 +226,10 @@ class EditorWindow : public QWidget {
     void apply_document_state(const DocumentState& state);
     void update_caption();
     void update_stage_list();
+    // Whether each stage of the open file has a proof that fits it as it
+    // would be saved now; and the list's mark for a stage.
+    std::vector<ProofState> proofs_now() const;
+    QString stage_marker(bool changed, ProofState proof) const;
     void update_status();
     void set_status_note(const QString& note);
     void place_side_parts();
@@ -268,6 +284,9 @@ class EditorWindow : public QWidget {
     AskToGoOn ask_ = ask_in_box;
     std::unique_ptr<GameProcess> game_;
     QString try_file_;
+    QString try_recording_;
+    int32_t try_stage_ = 1;
+    QString game_program_ = game_program_path();
 
     std::optional<StageDocument> document_;
     StageListPanel* stage_list_ = nullptr;

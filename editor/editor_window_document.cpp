@@ -15,6 +15,7 @@
 #include "editor/editor_window.h"
 #include "editor/stage_history.h"
 #include "editor/stage_list.h"
+#include "editor/stage_proofs.h"
 #include "editor/stage_summary.h"
 #include "stagefile/check.h"
 
@@ -266,13 +267,34 @@ void EditorWindow::update_caption() {
     if (list_action_) list_action_->setChecked(list_wanted_);
 }
 
+std::vector<ProofState> EditorWindow::proofs_now() const {
+    if (!document_) return {};
+    // The file as a save would write it now, the stage shown framed.
+    StageDocument now = *document_;
+    StageModel framed = model_;
+    framed.update_frame();
+    now.set_stage(now.current(), framed.state());
+    return proof_states(document_->path(), now.bytes());
+}
+
+QString EditorWindow::stage_marker(bool changed, ProofState proof) const {
+    QStringList marks;
+    if (changed) marks << QStringLiteral("*");
+    if (proof == ProofState::proven) marks << tr("proven");
+    if (proof == ProofState::stale) marks << tr("proof stale");
+    return marks.join(QLatin1Char(' '));
+}
+
 void EditorWindow::update_stage_list() {
     if (!stage_list_ || !document_) return;
+    const std::vector<ProofState> proofs = proofs_now();
     std::vector<StageThumb> thumbs;
     thumbs.reserve(static_cast<size_t>(document_->stage_count()));
     for (int32_t i = 0; i < document_->stage_count(); ++i) {
-        thumbs.push_back(
-            {document_->stage(i), document_->stage_changed(i) ? QStringLiteral("*") : QString()});
+        const ProofState proof = static_cast<size_t>(i) < proofs.size()
+                                     ? proofs[static_cast<size_t>(i)]
+                                     : ProofState::none;
+        thumbs.push_back({document_->stage(i), stage_marker(document_->stage_changed(i), proof)});
     }
     stage_list_->set_stages(thumbs, document_->current());
 }
@@ -299,6 +321,15 @@ QString EditorWindow::status_text() const {
     } else {
         if (summary.refused) text += tr("the game refuses it: ");
         text += QString::fromStdString(summary.problem);
+    }
+    if (document_) {
+        const std::vector<ProofState> proofs = proofs_now();
+        const auto shown = static_cast<size_t>(document_->current());
+        const ProofState proof = shown < proofs.size() ? proofs[shown] : ProofState::none;
+        text = (proof == ProofState::proven  ? tr("proof \u2713")
+                : proof == ProofState::stale ? tr("proof stale")
+                                             : tr("no proof")) +
+               QStringLiteral("  ") + text;
     }
     return status_note_.isEmpty() ? text : status_note_ + QStringLiteral("  ") + text;
 }

@@ -251,6 +251,58 @@
         <source>the game refuses it: </source>
         <translation>ゲームが受け付けません: </translation>
     </message>
+    <message>
+        <source>Find a way to clear the stage...</source>
+        <translation>クリアの仕方を探す...</translation>
+    </message>
+    <message>
+        <source>proven</source>
+        <translation>クリア確認済</translation>
+    </message>
+    <message>
+        <source>proof stale</source>
+        <translation>要再確認</translation>
+    </message>
+    <message>
+        <source>proof ✓</source>
+        <translation>クリア確認 ✓</translation>
+    </message>
+    <message>
+        <source>no proof</source>
+        <translation>クリア未確認</translation>
+    </message>
+    <message>
+        <source>The try did not clear stage %1; no proof was kept.</source>
+        <translation>ステージ %1 はクリアされなかったので、記録は残していません。</translation>
+    </message>
+    <message>
+        <source>Stage %1 was cleared, but its proof could not be kept: %2</source>
+        <translation>ステージ %1 はクリアされましたが、その記録を残せませんでした: %2</translation>
+    </message>
+    <message>
+        <source>Stage %1 cleared: its proof is kept in %2.</source>
+        <translation>ステージ %1 をクリアしました。記録を %2 に残しました。</translation>
+    </message>
+    <message>
+        <source>The game could not be started to look for a way: %1</source>
+        <translation>クリアの仕方を探すためのゲームを起動できません: %1</translation>
+    </message>
+    <message>
+        <source>Looking for a way to clear stage %1...</source>
+        <translation>ステージ %1 のクリアの仕方を探しています...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>The search for a way was cancelled.</source>
+        <translation>クリアの仕方の探索を取り消しました。</translation>
+    </message>
+    <message>
+        <source>The search for a way failed: %1</source>
+        <translation>クリアの仕方を探せませんでした: %1</translation>
+    </message>
 </context>
 <context>
     <name>vorne::editor::StageListPanel</name>

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
@@ -204,6 +205,56 @@ class WindowTest : public QObject {
         QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);  // the painted coin
         QCOMPARE(caption(), QStringLiteral("VORNE専用マップエディタ ver1.0 - map.dat 3/10*"));
         QCOMPARE(cell(2, 2), third.edit_grid[2][2]);
+    }
+
+    void a_try_that_clears_its_stage_leaves_its_proof() {
+        QTemporaryDir dir;
+        const QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        const QString path = dir.filePath(QStringLiteral("map.dat"));
+        QVERIFY(QFile::copy(QStringLiteral(VORNE_TEST_SOURCE_DIR "/assets/map.dat"), path));
+        QVERIFY(window_->open_stage_file(path));
+        window_->set_play_folder(dir.path());
+        window_->set_game_program(QStringLiteral(VORNE_TEST_BIN_DIR "/vorne1.0"));
+        auto owned = std::make_unique<StubGame>();
+        StubGame* game = owned.get();
+        window_->set_game_process(std::move(owned));
+        QTest::keyClick(window_.get(), Qt::Key_PageDown);
+        QTest::keyClick(window_.get(), Qt::Key_PageDown);
+
+        // A try that ends before the stage is cleared keeps nothing; one
+        // that clears it (here the bundled proof of stage 3 played by the
+        // stub) becomes the stage's proof, which the list shows.
+        const auto try_with = [&](const QString& recording) {
+            window_->play();
+            const QStringList& a = game->arguments;
+            const qsizetype at = a.indexOf(QStringLiteral("--record"));
+            QVERIFY(at > 0);
+            QFile::remove(a[at + 1]);
+            QVERIFY(QFile::copy(recording, a[at + 1]));
+            game->end();
+        };
+        const QString proof = path + QStringLiteral(".proofs/stage-03.txt");
+        try_with(QStringLiteral(VORNE_TEST_SOURCE_DIR "/assets/map.dat.proofs/stage-01.txt"));
+        QVERIFY(!QFile::exists(proof));
+        QVERIFY2(window_->status_text().contains(QStringLiteral("did not clear stage 3")),
+                 qPrintable(window_->status_text()));
+        try_with(QStringLiteral(VORNE_TEST_SOURCE_DIR "/assets/map.dat.proofs/stage-03.txt"));
+        QVERIFY2(QFile::exists(proof), qPrintable(window_->status_text()));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("map.dat")});
+        const auto* entries = window_->findChild<QListWidget*>(QStringLiteral("stages"));
+        QVERIFY(entries->item(2)->text().endsWith(QStringLiteral("proven")));
+        QVERIFY(window_->status_text().contains(QStringLiteral("proof \u2713")));
+        // Editing the stage makes its proof stale; undoing it, fit again.
+        pick_chip(3);
+        press(Qt::LeftButton, QPoint(25, 25));
+        QTest::mouseRelease(main_, Qt::LeftButton, {}, QPoint(25, 25));
+        window_->redraw_tick();
+        QVERIFY(entries->item(2)->text().endsWith(QStringLiteral("proof stale")));
+        QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+        window_->redraw_tick();
+        QVERIFY(entries->item(2)->text().endsWith(QStringLiteral("proven")));
+        qunsetenv("XDG_RUNTIME_DIR");
     }
 
     void saving_alone_over_several_stages_asks_and_a_quit_keeps_unsaved_work() {
