@@ -17,6 +17,7 @@
 #include "game/shell/recording.h"
 #include "game/shell/replay.h"
 #include "game/shell/settings.h"
+#include "game/shell/solve_run.h"
 #include "game/world/stage_file.h"
 #include "stagefile/check.h"
 
@@ -260,6 +261,15 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!options.check.empty()) return run_check(options.check);
+    if (!options.solve.empty()) {
+        Options solve = options;
+        solve.map = options.solve;  // --stage N names a stage of the file solved
+        if (std::string missing = stage_past_the_last(solve); !missing.empty()) {
+            std::cerr << "vorne1.0: " << missing << '\n';
+            return 2;
+        }
+        return run_solve(options, running_program_folder());
+    }
     if (!options.prove.empty())
         return run_prove(options.prove, running_program_folder(), std::cout, std::cerr);
 

@@ -1,5 +1,6 @@
 #include "game/shell/options.h"
 
+#include <charconv>
 #include <string_view>
 
 #include "game/shell/whole_number.h"
@@ -19,6 +20,17 @@ bool parse_tick_file(const std::string& text, TickFile& out) {
     return true;
 }
 
+// Seconds for --budget: a decimal number such as 60 or 0.5.
+bool parse_seconds(const std::string& text, double& out) {
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return false;
+    double value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return false;
+    if (!(value > 0 && value <= 86400)) return false;
+    out = value;
+    return true;
+}
+
 }  // namespace
 
 ParsedOptions parse_options(const std::vector<std::string>& args) {
@@ -30,6 +42,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
     };
 
     int options_seen = 0;
+    bool budget_given = false;
     for (size_t i = 0; i < args.size(); ++i, ++options_seen) {
         std::string arg = args[i];
         std::optional<std::string> inline_value;
@@ -104,6 +117,16 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         } else if (arg == "--record" || arg == "--replay" || arg == "--prove") {
             if (!value(v) || v.empty()) return fail(arg + " needs a file");
             (arg == "--record" ? o.record : arg == "--replay" ? o.replay : o.prove) = v;
+        } else if (arg == "--solve") {
+            if (!value(v) || v.empty()) return fail("--solve needs a stage file");
+            o.solve = v;
+        } else if (arg == "--out") {
+            if (!value(v) || v.empty()) return fail("--out needs a file");
+            o.out = v;
+        } else if (arg == "--budget") {
+            if (!value(v) || !parse_seconds(v, o.budget))
+                return fail("--budget needs a number of seconds, more than 0 and at most 86400");
+            budget_given = true;
         } else {
             return fail("unknown option '" + args[i] + "' (try --help)");
         }
@@ -114,6 +137,16 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
     if (!o.replay.empty() && o.headless)
         return fail("--replay plays in a window; headless, give the recording to --inputs");
     if (!o.replay.empty() && !o.record.empty()) return fail("--replay cannot go with --record");
+    if (!o.solve.empty()) {
+        // --solve FILE [--stage N] [--out INPUTS] [--budget SECONDS]
+        const int solve_options =
+            1 + (o.stage ? 1 : 0) + (o.out.empty() ? 0 : 1) + (budget_given ? 1 : 0);
+        if (options_seen > solve_options || !o.check.empty())
+            return fail("--solve takes only --stage, --out and --budget");
+        return result;
+    }
+    if (!o.out.empty()) return fail("--out needs --solve FILE");
+    if (budget_given) return fail("--budget needs --solve FILE");
     if (o.stage && o.map.empty()) return fail("--stage needs --map FILE");
     if (!o.headless) {
         const char* headless_only = nullptr;
@@ -155,6 +188,9 @@ std::string usage_text(const std::string& program) {
            " --headless [--map FILE [--stage N]] [--inputs FILE] [--ticks N]\n"
            "           [--trace FILE] [--dump TICK:FILE]... [--screenshot TICK:FILE]...\n"
            "           [--dialog FILE] [--record FILE]\n"
+           "       " +
+           program +
+           " --solve FILE [--stage N] [--out INPUTS] [--budget SECONDS]\n"
            "\n"
            "VORNE: climb through the building, collect every coin to open the door.\n"
            "Keys: arrows move and climb, Z starts and fires, X chooses a stage file,\n"
@@ -190,6 +226,12 @@ std::string usage_text(const std::string& program) {
            "  --prove FILE        replay every proof in FILE.proofs/ and report each stage:\n"
            "                      proven, stale, failed or none; exit status 0 when every\n"
            "                      stage is proven\n"
+           "  --solve FILE        search for an input that clears stage N (--stage, default\n"
+           "                      1) of FILE from a fresh game, enemies included; replay it\n"
+           "                      to be sure and write it to --out INPUTS as recorded input\n"
+           "                      for --headless --map FILE --stage N --inputs INPUTS; stop\n"
+           "                      after --budget SECONDS (default 60); exit status 0\n"
+           "                      solved, 1 not solved, 2 a bad option or file\n"
            "  --help              show this help and exit\n"
            "  --version           show the version and exit\n";
 }

@@ -37,6 +37,10 @@ struct Options {
     std::string record;  // write the input of every tick here
     std::string replay;  // window: play this recording
     std::string prove;   // replay the proofs of this stage file instead of playing
+    // --solve FILE [--stage N] [--out INPUTS] [--budget SECONDS]
+    std::string solve;  // a stage file to solve a stage of instead of playing
+    std::string out;    // where the solver writes the input it found
+    double budget = 60;
 };
 
 struct ParsedOptions {

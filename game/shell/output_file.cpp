@@ -15,9 +15,8 @@ std::string path_error(const std::string& path, int error_number) {
     return path + ": " + std::strerror(error_number);
 }
 
-// Whether a file can be written at path later, without creating it now: the
-// path names no folder, an existing file is writable, and a new one's folder
-// exists and takes new files.
+}  // namespace
+
 bool can_write_later(const std::string& path, std::string& error) {
     if (path.back() == '/') {
         error = path + ": names a folder, not a file";
@@ -57,8 +56,6 @@ bool can_write_later(const std::string& path, std::string& error) {
     }
     return true;
 }
-
-}  // namespace
 
 OutputFile::~OutputFile() {
     if (fd_ >= 0) ::close(fd_);

@@ -36,6 +36,11 @@ class OutputFile {
     std::string buffer_;
 };
 
+// Whether a file can be written at path later, without creating it now: the
+// path names no folder, an existing file is writable, and a new one's folder
+// exists and takes new files. false with the reason in error when not.
+bool can_write_later(const std::string& path, std::string& error);
+
 // Writes a whole file; false with the reason in error when that fails.
 bool write_text_file(const std::string& path, const std::string& text, std::string& error);
 
