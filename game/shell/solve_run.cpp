@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 
@@ -86,11 +85,6 @@ int run_solve(const Options& options, const std::string& program_folder) {
 
     SolveControl control;
     control.budget_seconds = options.budget;
-    if (std::getenv("VORNE_SOLVE_DEBUG"))
-        control.progress = [](const SolveProgress& p) {
-            std::cerr << p.seconds << " s: " << p.items_taken << "/" << p.items_total << " taken, "
-                      << p.states << " states\n";
-        };
     const SolveResult found = solve_play(start->game.world, control);
     start.reset();
 
@@ -117,7 +111,8 @@ int run_solve(const Options& options, const std::string& program_folder) {
                  " --inputs THIS"},
             found.ticks);
         std::string parse_error;
-        auto steps = parse_inputs(text, options.out.empty() ? "solution" : options.out, parse_error);
+        auto steps =
+            parse_inputs(text, options.out.empty() ? "solution" : options.out, parse_error);
         if (steps) cleared = replay_clear_tick(options.solve, stage, *steps, program_folder);
         if (cleared && *cleared != ticks) cleared.reset();
     }

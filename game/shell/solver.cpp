@@ -4,8 +4,6 @@
 #include <chrono>
 #include <cstddef>
 #include <cstring>
-#include <cstdio>
-#include <cstdlib>
 #include <span>
 #include <unordered_set>
 
@@ -60,7 +58,8 @@ StateCodec::StateCodec(const World& root) {
         auto& rects = t.states.empty() ? static_pieces_ : dynamic_pieces_;
         rects.push_back({offset_in(root, t.rects.data()), used_bytes(t.rects, t.count)});
         if (!t.flags.empty())
-            dynamic_pieces_.push_back({offset_in(root, t.flags.data()), used_bytes(t.flags, t.count)});
+            dynamic_pieces_.push_back(
+                {offset_in(root, t.flags.data()), used_bytes(t.flags, t.count)});
         if (!t.states.empty())
             dynamic_pieces_.push_back(
                 {offset_in(root, t.states.data()), used_bytes(t.states, t.count)});
@@ -144,7 +143,8 @@ struct Action {
 // Walking, climbing, waiting, and firing while walking (a shot leaves only
 // from a walking pose). Diagonals add nothing the others cannot do.
 constexpr Action actions[] = {
-    {1, 0, 0}, {-1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, 0}, {1, 0, button_fire}, {-1, 0, button_fire},
+    {1, 0, 0}, {-1, 0, 0},          {0, -1, 0},           {0, 1, 0},
+    {0, 0, 0}, {1, 0, button_fire}, {-1, 0, button_fire},
 };
 constexpr uint8_t wait_action = 4;
 constexpr uint8_t first_fire_action = 5;
@@ -218,6 +218,34 @@ bool target_in_line(const World& w) {
     return false;
 }
 
+// Whether an enemy or an enemy's shot is close enough to the player that
+// when it gets somewhere matters: far from them, arriving later at the same
+// place is worth no more than arriving first and waiting there.
+bool danger_near(const World& w) {
+    const Rect& p = w.player_rect;
+    auto near = [&](const Rect& r, int32_t reach_x, int32_t reach_y) {
+        return r.left < p.right + reach_x && r.right > p.left - reach_x &&
+               r.top < p.bottom + reach_y && r.bottom > p.top - reach_y;
+    };
+    for (const ConstObjectTable& t : object_tables(w)) {
+        if (t.states.empty()) continue;
+        if (t.rects[2].left == empty_marker) continue;
+        const int32_t last = loop_end(t.count, static_cast<int32_t>(t.states.size()) - 1);
+        for (int32_t i = 1; i <= last; ++i) {
+            if (t.states[i].enemy_pose != enemy_down &&
+                near(t.rects[i], 4 * cell_size, 3 * cell_size))
+                return true;
+        }
+    }
+    const int32_t shots = loop_end(w.enemy_i_count, enemy_shot_capacity);
+    for (int32_t i = 1; i <= shots; ++i) {
+        if (w.enemy_i_state[i].enemy_shot_active == 1 &&
+            near(w.enemy_shot_table[i], 8 * cell_size, 2 * cell_size))
+            return true;
+    }
+    return false;
+}
+
 // The player's place in the stage, whether its shot flies and what it has
 // taken: two states with the same key differ at most in where the enemies are.
 uint64_t player_key(const World& w, uint64_t items) {
@@ -272,13 +300,34 @@ struct Level {
     size_t tried = 0;
 };
 
+// How wide the search looks. Waiting for enemies costs states: each place of
+// the player is searched again with the enemies elsewhere at most max_visits
+// times (near_only: only while an enemy or its shot is close).
+struct SearchParams {
+    size_t max_events;          // ways on from one take
+    size_t takes_per_item;      // the same take at other times
+    int32_t event_slack_ticks;  // how much later than the first another take may come
+    uint16_t max_visits;
+    bool near_only;
+};
+
+// Tried in turn while the budget lasts: the narrow ones are quick and, when
+// they fail, mostly fail quickly.
+constexpr SearchParams search_plans[] = {
+    {3, 1, 30, 40, false},
+    {3, 1, 30, 250, false},
+    {6, 3, 60, 120, false},
+};
+
 class Solver {
   public:
-    Solver(const World& start, const SolveControl& control)
-        : control_(control),
+    Solver(const World& start, const SolveControl& control, const SearchParams& params,
+           Clock::time_point started)
+        : params_(params),
+          control_(control),
           work_(std::make_unique<World>(start)),
           codec_(start),
-          started_(Clock::now()),
+          started_(started),
           deadline_(started_ + std::chrono::duration_cast<Clock::duration>(
                                    std::chrono::duration<double>(control.budget_seconds))),
           items_total_(items_total(start)) {}
@@ -287,19 +336,18 @@ class Solver {
 
   private:
     // Searches breadth first, tick by tick, from one event to the next ones:
-    // the first states where something more is taken, at most max_events of
+    // the first states where something more is taken, at most params_.max_events of
     // them (different things taken), the earliest first. Entering the door
     // ends the whole search (clear_ holds the way).
     std::vector<Event> next_events(const Event& from);
     bool out_of_time();
     void report();
 
-    static constexpr size_t max_events = 3;
-    static constexpr int32_t event_slack_ticks = 30;  // how much later another event may come
     static constexpr int32_t max_segment_ticks = 3000;
     static constexpr int64_t max_segment_states = 400000;
-    static constexpr uint8_t max_visits = 40;  // times one player place is searched with other enemies
+    static constexpr int32_t take_spacing_ticks = 8;
 
+    const SearchParams params_;
     const SolveControl& control_;
     std::unique_ptr<World> work_;
     StateCodec codec_;
@@ -356,9 +404,10 @@ std::vector<Event> Solver::next_events(const Event& from) {
     std::vector<Open> next;
     frontier.push_back({0, from.state});
     std::unordered_set<uint64_t> seen;
-    std::unordered_map<uint64_t, uint8_t> visits;
+    std::unordered_map<uint64_t, uint16_t> visits;
     std::vector<Event> events;
     std::vector<uint64_t> event_items;
+    std::vector<int32_t> event_ticks;
 
     codec_.load(from.state, *work_);
     const uint64_t start_items = items_key(*work_);
@@ -380,7 +429,7 @@ std::vector<Event> Solver::next_events(const Event& from) {
             // What is worth trying here: with nothing left that can hurt,
             // waiting and firing change nothing.
             const bool danger = threats(*work_);
-            const uint8_t action_end = !danger                     ? wait_action
+            const uint8_t action_end = !danger                  ? wait_action
                                        : target_in_line(*work_) ? std::size(actions)
                                                                 : first_fire_action;
             for (uint8_t a = 0; a < action_end; ++a) {
@@ -399,8 +448,17 @@ std::vector<Event> Solver::next_events(const Event& from) {
                 int32_t taken = 0;
                 const uint64_t items = items_key(*work_, &taken);
                 if (items != start_items) {
-                    if (std::find(event_items.begin(), event_items.end(), items) !=
-                        event_items.end())
+                    // The same take a little later is another way on: a take
+                    // that leaves the player where it cannot be saved is
+                    // then not the only one.
+                    size_t same = 0;
+                    int32_t last_tick = -max_segment_ticks;
+                    for (size_t e = 0; e < events.size(); ++e) {
+                        if (event_items[e] != items) continue;
+                        ++same;
+                        last_tick = std::max(last_tick, event_ticks[e]);
+                    }
+                    if (same >= params_.takes_per_item || tick < last_tick + take_spacing_ticks)
                         continue;
                     links.push_back({open.node, a});
                     Event e;
@@ -409,13 +467,20 @@ std::vector<Event> Solver::next_events(const Event& from) {
                     e.taken = taken;
                     events.push_back(std::move(e));
                     event_items.push_back(items);
+                    event_ticks.push_back(tick);
                     best_taken_ = std::max(best_taken_, taken);
-                    if (events.size() == 1) event_deadline = tick + event_slack_ticks;
+                    if (events.size() == 1) event_deadline = tick + params_.event_slack_ticks;
                     continue;
                 }
                 const uint64_t pk = player_key(*work_, items);
                 if (!seen.insert(full_key(*work_, pk)).second) continue;
-                if (danger && ++visits[pk] > max_visits) continue;
+                if (danger) {
+                    uint16_t& count = visits[pk];
+                    if (count > 0 && (count >= params_.max_visits ||
+                                      (params_.near_only && !danger_near(*work_))))
+                        continue;
+                    ++count;
+                }
                 links.push_back({open.node, a});
                 Open child{static_cast<int32_t>(links.size()) - 1, {}};
                 codec_.save(*work_, child.state);
@@ -423,12 +488,9 @@ std::vector<Event> Solver::next_events(const Event& from) {
             }
         }
         frontier.swap(next);
-        if (frontier.empty() || events.size() >= max_events) break;
+        if (frontier.empty() || events.size() >= params_.max_events) break;
         if (static_cast<int64_t>(links.size()) > max_segment_states) break;
     }
-    if (std::getenv("VORNE_SOLVE_DEBUG"))
-        fprintf(stderr, "segment: taken %d, %zu links, %zu events, frontier %zu\n", from.taken,
-                links.size(), events.size(), frontier.size());
     return events;
 }
 
@@ -479,8 +541,17 @@ SolveResult Solver::run(const World& start) {
 
 SolveResult solve_play(const World& start, const SolveControl& control) {
     if (start.game_state != state_play) return {};
-    Solver solver(start, control);
-    return solver.run(start);
+    const auto started = Clock::now();
+    SolveResult result;
+    int64_t states = 0;
+    for (const SearchParams& params : search_plans) {
+        Solver solver(start, control, params, started);
+        result = solver.run(start);
+        states += result.states;
+        result.states = states;
+        if (result.solved || result.cancelled || result.seconds >= control.budget_seconds) break;
+    }
+    return result;
 }
 
 }  // namespace vorne
