@@ -218,34 +218,6 @@ bool target_in_line(const World& w) {
     return false;
 }
 
-// Whether an enemy or an enemy's shot is close enough to the player that
-// when it gets somewhere matters: far from them, arriving later at the same
-// place is worth no more than arriving first and waiting there.
-bool danger_near(const World& w) {
-    const Rect& p = w.player_rect;
-    auto near = [&](const Rect& r, int32_t reach_x, int32_t reach_y) {
-        return r.left < p.right + reach_x && r.right > p.left - reach_x &&
-               r.top < p.bottom + reach_y && r.bottom > p.top - reach_y;
-    };
-    for (const ConstObjectTable& t : object_tables(w)) {
-        if (t.states.empty()) continue;
-        if (t.rects[2].left == empty_marker) continue;
-        const int32_t last = loop_end(t.count, static_cast<int32_t>(t.states.size()) - 1);
-        for (int32_t i = 1; i <= last; ++i) {
-            if (t.states[i].enemy_pose != enemy_down &&
-                near(t.rects[i], 4 * cell_size, 3 * cell_size))
-                return true;
-        }
-    }
-    const int32_t shots = loop_end(w.enemy_i_count, enemy_shot_capacity);
-    for (int32_t i = 1; i <= shots; ++i) {
-        if (w.enemy_i_state[i].enemy_shot_active == 1 &&
-            near(w.enemy_shot_table[i], 8 * cell_size, 2 * cell_size))
-            return true;
-    }
-    return false;
-}
-
 // The player's place in the stage, whether its shot flies and what it has
 // taken: two states with the same key differ at most in where the enemies are.
 uint64_t player_key(const World& w, uint64_t items) {
@@ -291,7 +263,6 @@ using Clock = std::chrono::steady_clock;
 struct Event {
     StateCodec::State state;
     std::vector<uint8_t> path;  // actions from the previous event
-    int32_t taken = 0;
 };
 
 struct Level {
@@ -302,21 +273,20 @@ struct Level {
 
 // How wide the search looks. Waiting for enemies costs states: each place of
 // the player is searched again with the enemies elsewhere at most max_visits
-// times (near_only: only while an enemy or its shot is close).
+// times.
 struct SearchParams {
     size_t max_events;          // ways on from one take
     size_t takes_per_item;      // the same take at other times
     int32_t event_slack_ticks;  // how much later than the first another take may come
     uint16_t max_visits;
-    bool near_only;
 };
 
 // Tried in turn while the budget lasts: the narrow ones are quick and, when
 // they fail, mostly fail quickly.
 constexpr SearchParams search_plans[] = {
-    {3, 1, 30, 40, false},
-    {3, 1, 30, 250, false},
-    {6, 3, 60, 120, false},
+    {3, 1, 30, 40},
+    {3, 1, 30, 250},
+    {6, 3, 60, 120},
 };
 
 class Solver {
@@ -464,7 +434,6 @@ std::vector<Event> Solver::next_events(const Event& from) {
                     Event e;
                     codec_.save(*work_, e.state);
                     e.path = path_to(static_cast<int32_t>(links.size()) - 1);
-                    e.taken = taken;
                     events.push_back(std::move(e));
                     event_items.push_back(items);
                     event_ticks.push_back(tick);
@@ -476,9 +445,7 @@ std::vector<Event> Solver::next_events(const Event& from) {
                 if (!seen.insert(full_key(*work_, pk)).second) continue;
                 if (danger) {
                     uint16_t& count = visits[pk];
-                    if (count > 0 && (count >= params_.max_visits ||
-                                      (params_.near_only && !danger_near(*work_))))
-                        continue;
+                    if (count >= params_.max_visits) continue;
                     ++count;
                 }
                 links.push_back({open.node, a});

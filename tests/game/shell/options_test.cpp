@@ -28,6 +28,16 @@ TEST(Options, HeadlessRunnerOptions) {
     EXPECT_EQ(o.dialog, "other.dat");
 }
 
+TEST(Options, SolveOptions) {
+    ParsedOptions p = parse({"--solve", "m.dat", "--stage", "3", "--out=a.txt", "--budget", "2.5"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_EQ(p.options.solve, "m.dat");
+    EXPECT_EQ(p.options.stage, 3);
+    EXPECT_EQ(p.options.out, "a.txt");
+    EXPECT_EQ(p.options.budget, 2.5);
+    EXPECT_EQ(parse({"--solve", "m.dat"}).options.budget, 60);
+}
+
 TEST(Options, WindowOptions) {
     ParsedOptions p = parse({"--map", "x.dat", "--scale", "2"});
     ASSERT_EQ(p.error, "");
@@ -62,6 +72,12 @@ TEST(Options, BadCommandLinesNameTheProblem) {
              {{"--map"}, "--map needs"},
              {{"--renderer"}, "--renderer needs auto, gpu or software"},
              {{"--renderer", "opengl"}, "--renderer needs auto, gpu or software"},
+             {{"--solve", "m.dat", "--budget", "0"}, "--budget needs a number of seconds"},
+             {{"--solve", "m.dat", "--budget", "1e3"}, "--budget needs a number of seconds"},
+             {{"--solve", "m.dat", "--headless"}, "--solve takes only --stage, --out and --budget"},
+             {{"--solve", "m.dat", "--map", "m.dat"}, "--solve takes only"},
+             {{"--out", "x.txt"}, "--out needs --solve FILE"},
+             {{"--headless", "--budget", "5"}, "--budget needs --solve FILE"},
          }) {
         ParsedOptions p = parse(c.args);
         EXPECT_NE(p.error.find(c.says), std::string::npos)
