@@ -1,7 +1,5 @@
 #include "game/shell/solve_run.h"
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -12,6 +10,7 @@
 #include "game/shell/headless_ports.h"
 #include "game/shell/input_text.h"
 #include "game/shell/output_file.h"
+#include "game/shell/recording.h"
 #include "game/shell/solver.h"
 
 namespace vorne {
@@ -42,11 +41,6 @@ std::string seconds_text(double seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f s", seconds);
     return text;
-}
-
-std::string file_name(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -99,17 +93,16 @@ int run_solve(const Options& options, const std::string& program_folder) {
     std::string text;
     if (found.solved) {
         const int64_t ticks = static_cast<int64_t>(found.ticks.size());
-        std::string version = version_text();
-        if (!version.empty() && version.back() == '\n') version.pop_back();
-        struct stat info {};
-        const int64_t size = ::stat(options.solve.c_str(), &info) == 0 ? info.st_size : -1;
-        text = format_inputs(
-            {version,
-             "stage file: " + file_name(options.solve) + " (" + std::to_string(size) + " bytes)",
-             "stage: " + std::to_string(stage), "solver", "ticks: " + std::to_string(ticks),
-             "replay: vorne1.0 --headless --map FILE --stage " + std::to_string(stage) +
-                 " --inputs THIS"},
-            found.ticks);
+        // The header of a recording of `--map FILE --stage N` (the stage file
+        // named, with its size and hashes), then what made it.
+        std::string header_error;
+        std::optional<std::string> header =
+            recording_header(options.solve, stage, options.solve, header_error);
+        if (!header) {
+            std::cerr << "vorne1.0: " << header_error << '\n';
+            return 2;
+        }
+        text = *header + format_inputs({"solver", "ticks: " + std::to_string(ticks)}, found.ticks);
         std::string parse_error;
         auto steps =
             parse_inputs(text, options.out.empty() ? "solution" : options.out, parse_error);
