@@ -1,5 +1,7 @@
 #include "game/shell/input_text.h"
 
+#include "game/shell/recording.h"
+
 namespace vorne {
 
 std::vector<InputStep> merge_steps(const std::vector<InputStep>& steps) {
@@ -33,11 +35,8 @@ std::string format_inputs(const std::vector<std::string>& header,
             start = end + 1;
         }
     }
-    for (const InputStep& s : merge_steps(steps)) {
-        if (s.count != 1) text += std::to_string(s.count) + '*';
-        text += std::to_string(s.stick_x) + ' ' + std::to_string(s.stick_y) + ' ' +
-                std::to_string(s.buttons) + '\n';
-    }
+    for (const InputStep& s : merge_steps(steps))
+        text += input_line(s) + '\n';
     return text;
 }
 
