@@ -257,6 +257,22 @@ class WindowTest : public QObject {
         qunsetenv("XDG_RUNTIME_DIR");
     }
 
+    void the_solver_s_way_becomes_the_proof() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("room.dat"));
+        write_file(path, "5\r\naaaaaaaa\r\nabzdzzza\r\naaaazzza\r\nadzzzdfa\r\naaaaaaaa\r\n");
+        QVERIFY(window_->open_stage_file(path));
+        window_->set_play_folder(dir.path());
+        window_->set_game_program(QStringLiteral(VORNE_TEST_BIN_DIR "/vorne1.0"));
+        QTest::keyClick(window_.get(), Qt::Key_F5, Qt::ControlModifier);
+        QVERIFY2(window_->status_text().contains(QStringLiteral("solved in")),
+                 qPrintable(window_->status_text()));
+        QVERIFY(QFile::exists(path + QStringLiteral(".proofs/stage-01.txt")));
+        QVERIFY(window_->status_text().contains(QStringLiteral("proof \u2713")));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("room.dat")});
+        QVERIFY(errors_.isEmpty());
+    }
+
     void saving_alone_over_several_stages_asks_and_a_quit_keeps_unsaved_work() {
         QTemporaryDir dir;
         chosen_ = dir.filePath(QStringLiteral("two.dat"));
