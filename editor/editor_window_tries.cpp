@@ -9,6 +9,8 @@
 #include <QProgressDialog>
 #include <QTemporaryFile>
 
+#include <algorithm>
+
 #include "editor/editor_window.h"
 #include "editor/file_saving.h"
 #include "editor/stage_proofs.h"
