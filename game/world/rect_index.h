@@ -122,9 +122,12 @@ class RectIndex {
     const Rect* table_ = nullptr;
     int32_t last_ = 0;
     bool linear_ = true;
-    std::array<uint16_t, slot_count + 1> start_{};
-    std::array<uint16_t, table_capacity * max_buckets> refs_{};
-    std::array<uint16_t, table_capacity> oversize_{};
+    // Filled by build before any read, and only when the index is used: left
+    // uninitialised, an index that scans linearly (most of them, every tick)
+    // costs nothing to make.
+    std::array<uint16_t, slot_count + 1> start_;
+    std::array<uint16_t, table_capacity * max_buckets> refs_;
+    std::array<uint16_t, table_capacity> oversize_;
     int32_t oversize_count_ = 0;
 };
 
