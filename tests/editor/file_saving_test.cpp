@@ -16,6 +16,7 @@
 #include "stagefile/files.h"
 
 #include "tests/support/file_size_limit.h"
+#include "tests/support/temp_folder.h"
 
 namespace vorne::editor {
 namespace {
@@ -29,35 +30,16 @@ const struct {
     Save save;
 } kSaves[] = {{"alone", replace_file}, {"appended", append_to_file}};
 
-class FileSaving : public ::testing::Test {
+class FileSaving : public testing_support::TempFolderTest {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("editor_saving_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
+    FileSaving() : TempFolderTest("editor_saving") {}
 
-    std::string path(const std::string& name) const { return (folder_ / name).string(); }
-
-    static void write(const std::string& file, const std::string& bytes) {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out << bytes;
-    }
-    static std::string read(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
     static std::set<std::string> names_in(const fs::path& folder) {
         std::set<std::string> names;
         for (const auto& entry : fs::directory_iterator(folder))
             names.insert(entry.path().filename().string());
         return names;
     }
-
-    fs::path folder_;
 };
 
 using test::FileSizeLimit;

@@ -16,33 +16,16 @@
 
 #include "stagefile/check.h"
 
+#include "tests/support/temp_folder.h"
+
 namespace vorne::editor {
 namespace {
 
 namespace fs = std::filesystem;
 
-class StageDocumentTest : public ::testing::Test {
+class StageDocumentTest : public testing_support::TempFolderTest {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("stage_document_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    std::string path(const std::string& name) const { return (folder_ / name).string(); }
-    static void write(const std::string& file, const std::string& bytes) {
-        std::ofstream out(file, std::ios::binary);
-        out << bytes;
-    }
-    static std::string read(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    fs::path folder_;
+    StageDocumentTest() : TempFolderTest("stage_document") {}
 };
 
 StageDocument opened(const std::string& bytes) {

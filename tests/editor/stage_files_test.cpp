@@ -10,38 +10,20 @@
 #include <string>
 
 #include "tests/support/file_size_limit.h"
+#include "tests/support/temp_folder.h"
 
 namespace vorne::editor {
 namespace {
 
 namespace fs = std::filesystem;
 
-class StageFiles : public ::testing::Test {
+class StageFiles : public testing_support::TempFolderTest {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("editor_files_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
+    StageFiles() : TempFolderTest("editor_files") {}
 
-    std::string path(const std::string& name) const { return (folder_ / name).string(); }
-
-    static void write(const std::string& file, const std::string& bytes) {
-        std::ofstream out(file, std::ios::binary);
-        out << bytes;
-    }
-    static std::string read(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
     size_t files_in_folder() const {
         return static_cast<size_t>(std::distance(fs::directory_iterator(folder_), {}));
     }
-
-    fs::path folder_;
 };
 
 // The start stage after its first frame step, as saved.
