@@ -414,15 +414,12 @@ void EditorWindow::redraw_tick() {
     model_.update_frame();
     draw_canvas();
     main_->update();
+    refresh_proofs();
     if (document_ && stage_list_ && stage_list_->isVisible()) {
         const int32_t shown = document_->current();
         const bool changed = document_->stage_changed(shown) ||
                              !same_when_framed(model_.state(), document_->stage(shown));
-        const std::vector<ProofState> proofs = proofs_now();
-        stage_list_->update_stage(
-            shown, {model_.state(), stage_marker(changed, static_cast<size_t>(shown) < proofs.size()
-                                                              ? proofs[static_cast<size_t>(shown)]
-                                                              : ProofState::none)});
+        stage_list_->update_stage(shown, {model_.state(), stage_marker(changed, proof_of(shown))});
     }
     update_status();
 }

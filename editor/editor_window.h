@@ -226,9 +226,11 @@ class EditorWindow : public QWidget {
     void apply_document_state(const DocumentState& state);
     void update_caption();
     void update_stage_list();
-    // Whether each stage of the open file has a proof that fits it as it
-    // would be saved now; and the list's mark for a stage.
-    std::vector<ProofState> proofs_now() const;
+    // Reads again whether each stage of the open file has a proof that fits
+    // it as it would be saved now (each redraw tick and list update does);
+    // proof_of gives what was last read, and stage_marker the list's mark.
+    void refresh_proofs();
+    ProofState proof_of(int32_t index) const;
     QString stage_marker(bool changed, ProofState proof) const;
     void update_status();
     void set_status_note(const QString& note);
@@ -296,6 +298,8 @@ class EditorWindow : public QWidget {
     // before the stage's summary until the stage changes.
     QString status_note_;
     QString recovery_file_;
+    // What refresh_proofs last read, one entry per stage of the open file.
+    std::vector<ProofState> proofs_;
     // The commands that act on an open stage file, enabled only with one.
     std::vector<QAction*> file_commands_;
     QAction* list_action_ = nullptr;

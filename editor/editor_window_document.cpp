@@ -267,14 +267,21 @@ void EditorWindow::update_caption() {
     if (list_action_) list_action_->setChecked(list_wanted_);
 }
 
-std::vector<ProofState> EditorWindow::proofs_now() const {
-    if (!document_) return {};
+void EditorWindow::refresh_proofs() {
+    proofs_.clear();
+    if (!document_) return;
     // The file as a save would write it now, the stage shown framed.
     StageDocument now = *document_;
     StageModel framed = model_;
     framed.update_frame();
     now.set_stage(now.current(), framed.state());
-    return proof_states(document_->path(), now.bytes());
+    proofs_ = proof_states(document_->path(), now.bytes());
+}
+
+ProofState EditorWindow::proof_of(int32_t index) const {
+    return document_ && index >= 0 && static_cast<size_t>(index) < proofs_.size()
+               ? proofs_[static_cast<size_t>(index)]
+               : ProofState::none;
 }
 
 QString EditorWindow::stage_marker(bool changed, ProofState proof) const {
@@ -287,15 +294,12 @@ QString EditorWindow::stage_marker(bool changed, ProofState proof) const {
 
 void EditorWindow::update_stage_list() {
     if (!stage_list_ || !document_) return;
-    const std::vector<ProofState> proofs = proofs_now();
+    refresh_proofs();
     std::vector<StageThumb> thumbs;
     thumbs.reserve(static_cast<size_t>(document_->stage_count()));
-    for (int32_t i = 0; i < document_->stage_count(); ++i) {
-        const ProofState proof = static_cast<size_t>(i) < proofs.size()
-                                     ? proofs[static_cast<size_t>(i)]
-                                     : ProofState::none;
-        thumbs.push_back({document_->stage(i), stage_marker(document_->stage_changed(i), proof)});
-    }
+    for (int32_t i = 0; i < document_->stage_count(); ++i)
+        thumbs.push_back(
+            {document_->stage(i), stage_marker(document_->stage_changed(i), proof_of(i))});
     stage_list_->set_stages(thumbs, document_->current());
 }
 
@@ -323,9 +327,7 @@ QString EditorWindow::status_text() const {
         text += QString::fromStdString(summary.problem);
     }
     if (document_) {
-        const std::vector<ProofState> proofs = proofs_now();
-        const auto shown = static_cast<size_t>(document_->current());
-        const ProofState proof = shown < proofs.size() ? proofs[shown] : ProofState::none;
+        const ProofState proof = proof_of(document_->current());
         text = (proof == ProofState::proven  ? tr("proof \u2713")
                 : proof == ProofState::stale ? tr("proof stale")
                                              : tr("no proof")) +

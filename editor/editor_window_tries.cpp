@@ -150,10 +150,10 @@ bool EditorWindow::keep_proof_if_cleared(const QString& played_file, int32_t sta
                       .arg(error.empty() ? source.errorString() : QString::fromLocal8Bit(error)));
         return false;
     }
+    update_stage_list();  // reads the proofs again
     set_status_note(tr("Stage %1 cleared: its proof is kept in %2.")
                         .arg(stage)
                         .arg(QDir::toNativeSeparators(QString::fromLocal8Bit(target))));
-    update_stage_list();
     return true;
 }
 
