@@ -7,19 +7,16 @@
 #include "game/audio/audio.h"
 #include "game/input/input.h"
 #include "game/platform/platform.h"
-#include "game/proof/reach.h"
 #include "game/screens/screens.h"
+#include "game/shell/commands.h"
 #include "game/shell/game.h"
 #include "game/shell/headless.h"
 #include "game/shell/headless_ports.h"
 #include "game/shell/options.h"
-#include "game/shell/prove.h"
 #include "game/shell/recording.h"
 #include "game/shell/replay.h"
 #include "game/shell/settings.h"
-#include "game/shell/solve_run.h"
 #include "game/world/stage_file.h"
-#include "stagefile/check.h"
 
 using namespace vorne;
 
@@ -224,24 +221,6 @@ int run_window(const Options& options, const std::string& folder, const Watched*
     return status;
 }
 
-// Lists what is wrong with a stage file, with what the player cannot reach:
-// status 0 nothing, 1 something, 2 the file cannot be read.
-int run_check(const std::string& path) {
-    stagefile::CheckResult result = stagefile::check_stage_file(path);
-    if (!result.readable) {
-        std::cerr << "vorne1.0: " << result.error << '\n';
-        return 2;
-    }
-    add_reach_findings(result, path);
-    if (result.clean()) {
-        std::cout << path << ": " << result.stages << (result.stages == 1 ? " stage" : " stages")
-                  << ", nothing wrong\n";
-        return 0;
-    }
-    std::cout << stagefile::format_findings(result, path);
-    return 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -252,26 +231,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const Options& options = parsed.options;
-    if (options.help) {
-        std::cout << usage_text("vorne1.0");
-        return 0;
-    }
-    if (options.version) {
-        std::cout << version_text();
-        return 0;
-    }
-    if (!options.check.empty()) return run_check(options.check);
-    if (!options.solve.empty()) {
-        Options solve = options;
-        solve.map = options.solve;  // --stage N names a stage of the file solved
-        if (std::string missing = stage_past_the_last(solve); !missing.empty()) {
-            std::cerr << "vorne1.0: " << missing << '\n';
-            return 2;
-        }
-        return run_solve(options, running_program_folder());
-    }
-    if (!options.prove.empty())
-        return run_prove(options.prove, running_program_folder(), std::cout, std::cerr);
+    if (std::optional<int> status = run_windowless_command(options, running_program_folder))
+        return *status;
 
     // A recording to watch: its --map and --stage unless the command line
     // gives them.
