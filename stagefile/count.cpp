@@ -1,10 +1,11 @@
 #include "stagefile/count.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
+
+#include "stagefile/decimal.h"
 
 namespace vorne::stagefile {
 namespace {
@@ -74,10 +75,10 @@ double read_decimal(const std::string& text, size_t pos) {
         if (exponent_negative) exponent = -exponent;
     }
     std::string number = mantissa + "e" + std::to_string(exponent);
-    // from_chars is locale-independent (the editor's toolkit sets the C locale
+    // This reading is locale-independent (the editor's toolkit sets the C locale
     // from the environment, which would change strtod's decimal point).
     double value = 0;
-    auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    auto result = parse_decimal(number.data(), number.data() + number.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
         // Too large or too small for a double; from_chars leaves value alone.
         value = significant && magnitude + exponent > 0 ? HUGE_VAL : 0.0;

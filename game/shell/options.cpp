@@ -6,6 +6,7 @@
 #include "game/shell/whole_number.h"
 #include "game/world/stage_file.h"
 #include "stagefile/check.h"
+#include "stagefile/decimal.h"
 
 namespace vorne {
 namespace {
@@ -24,7 +25,7 @@ bool parse_tick_file(const std::string& text, TickFile& out) {
 bool parse_seconds(const std::string& text, double& out) {
     if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return false;
     double value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    auto [end, ec] = stagefile::parse_decimal(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size()) return false;
     if (!(value > 0 && value <= 86400)) return false;
     out = value;
