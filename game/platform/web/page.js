@@ -72,7 +72,7 @@
     framed: function() {
       if (page.firstFrameAt) return;
       page.firstFrameAt = performance.now();
-      document.getElementById('loading').hidden = true;
+      loading.hidden = true;
       canvas.focus();
     },
 
@@ -128,8 +128,16 @@
     },
   };
 
+  var loading = document.getElementById('loading');
+  function cannotStart(why) {
+    loading.textContent = 'The game cannot start: ' + why;
+    loading.hidden = false;
+  }
+  if (typeof WebAssembly !== 'object') cannotStart('this browser runs no WebAssembly.');
+
   window.Module = {
     vornePage: page,
+    onAbort: function(what) { cannotStart(String(what)); },
     canvas: canvas,
     preRun: [],
     print: function(text) { console.log(text); },
