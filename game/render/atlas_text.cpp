@@ -15,7 +15,7 @@ namespace {
 constexpr std::string_view magic = "VGA1";
 constexpr size_t hash_size = 8;
 constexpr size_t style_head_size = 14;
-constexpr size_t glyph_size = 16;
+constexpr size_t glyph_size = 14;
 constexpr size_t kerning_size = 10;
 // More ink than any sensible atlas holds: a damaged count is refused before
 // it asks for the memory.
