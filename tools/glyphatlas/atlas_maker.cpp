@@ -12,26 +12,6 @@
 namespace vorne {
 namespace {
 
-std::string utf8(uint32_t code) {
-    std::string out;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-    return out;
-}
-
 std::string code_name(uint32_t code) {
     char name[16];
     std::snprintf(name, sizeof name, "U+%04X", code);
@@ -53,7 +33,7 @@ using Font = std::unique_ptr<TTF_Font, FontCloser>;
 // none, so the width of 128 less that of 64 is the step, whatever the
 // glyph's own extent.
 std::optional<int32_t> measure_advance(TTF_Font* font, uint32_t code) {
-    std::string once = utf8(code), run64, run128;
+    std::string once = utf8_text(code), run64, run128;
     for (int i = 0; i < 64; ++i)
         run64 += once;
     run128 = run64 + run64;
@@ -83,7 +63,8 @@ std::optional<AtlasGlyph> make_glyph(TTF_Font* font, uint32_t code, int32_t adva
     const int box_x = std::max(0, -min_x) + min_x;
     const int box_y = std::max(0, max_y - ascent) + ascent - max_y;
 
-    SDL_Surface* line = TTF_RenderUTF8_Blended(font, utf8(code).c_str(), SDL_Color{0, 0, 0, 255});
+    SDL_Surface* line =
+        TTF_RenderUTF8_Blended(font, utf8_text(code).c_str(), SDL_Color{0, 0, 0, 255});
     if (!line) return g;  // nothing to draw, as a space
     SDL_Surface* surface = SDL_ConvertSurfaceFormat(line, SDL_PIXELFORMAT_ARGB8888, 0);
     SDL_FreeSurface(line);

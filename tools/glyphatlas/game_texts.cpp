@@ -78,6 +78,51 @@ std::vector<TextScreen> game_text_screens() {
     return screens;
 }
 
+std::vector<TextScreen> character_screens() {
+    std::vector<TextScreen> screens;
+    for (const StyleCharacters& contents : atlas_contents()) {
+        TextStyle style = contents.style;
+        style.colour = rgb(255, 255, 0);
+        const std::string name = std::string("every character, ") +
+                                 (style.face == Face::mincho ? "mincho " : "gothic ") +
+                                 std::to_string(static_cast<int>(style.points)) + " pt";
+        const size_t per_line = 10, per_screen = 80;
+        for (size_t first = 0; first < contents.codes.size(); first += per_screen) {
+            const size_t end = std::min(first + per_screen, contents.codes.size());
+            TextScreen screen{
+                name + ", " + std::to_string(first + 1) + " to " + std::to_string(end), {}};
+            for (size_t i = first; i < end; i += per_line) {
+                std::string line;
+                for (size_t k = i; k < std::min(i + per_line, end); ++k)
+                    line += utf8_text(contents.codes[k]);
+                screen.draws.push_back({0.5, 2, line, style, i > first});
+            }
+            screens.push_back(std::move(screen));
+        }
+    }
+    return screens;
+}
+
+std::string utf8_text(uint32_t code) {
+    std::string out;
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
+}
+
 std::vector<uint32_t> utf8_code_points(const std::string& text) {
     std::vector<uint32_t> codes;
     for (size_t i = 0; i < text.size();) {

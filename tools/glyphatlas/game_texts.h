@@ -39,8 +39,14 @@ struct StyleCharacters {
 
 std::vector<StyleCharacters> atlas_contents();
 
-// The code points of UTF-8 text (the list's texts are well formed).
+// Every character of the atlas in each of its styles, ten to a line, as
+// screens of their own: the characters the game's texts do not show.
+std::vector<TextScreen> character_screens();
+
+// The code points of UTF-8 text (the list's texts are well formed), and the
+// UTF-8 of a code point.
 std::vector<uint32_t> utf8_code_points(const std::string& text);
+std::string utf8_text(uint32_t code);
 
 // Draws a screen's texts through a text port, as print_text draws them, on a
 // background whose colour changes from pixel to pixel (so that a blend over

@@ -4,9 +4,10 @@
 //
 //   vorne_glyph_atlas OUTPUT
 //       makes the atlas, compares it with SdlText on every screen of
-//       game_texts.cpp (a warning names any that differ) and writes it
+//       game_texts.cpp and on every character (a warning names any that
+//       differ) and writes it
 //   vorne_glyph_atlas --compare ATLAS
-//       prints the differing pixels of every screen of game_texts.cpp
+//       prints the differing pixels of each of those screens
 //   vorne_glyph_atlas --compare-headless ATLAS PROGRAM_FOLDER VORNE_OPTIONS...
 //       runs the headless game (vorne1.0 --headless ...) twice, with SdlText
 //       and with AtlasText, and prints the differing pixels of each
@@ -38,7 +39,10 @@ const char* const usage =
 int compare_screens(AtlasText& atlas, std::ostream& out) {
     SdlText desktop;
     int differing = 0;
-    for (const TextScreen& screen : game_text_screens()) {
+    std::vector<TextScreen> screens = game_text_screens();
+    for (TextScreen& screen : character_screens())
+        screens.push_back(std::move(screen));
+    for (const TextScreen& screen : screens) {
         int64_t pixels = differing_pixels(draw_screen(screen, desktop), draw_screen(screen, atlas));
         out << pixels << '\t' << screen.name << '\n';
         differing += pixels != 0;
