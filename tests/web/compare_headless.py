@@ -7,18 +7,21 @@ Runs every recorded input (assets/replays/, the bundled proofs in
 assets/map.dat.proofs/, and tools/prove_same's random runs on generated
 stages) through the desktop headless runner (build/web/host/bin/vorne1.0) and
 through the WebAssembly one under node (build/web/headless/), and compares
-their traces and world dumps byte for byte. Both run from one folder, so the
-paths the traces name are the same. Exit status 0 when everything is
-identical.
+their traces and world dumps byte for byte, and the pixels of screenshots of
+every screen of the whole game (the two builds encode PNG differently). Both
+run from one folder, so the paths the traces name are the same. Exit status 0
+when everything is identical.
 """
 import argparse
 import filecmp
 import os
 import pathlib
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
+import zlib
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 PROVE_SAME = ROOT / "tools" / "prove_same" / "prove_same.py"
@@ -38,6 +41,63 @@ def proof_runs(folder: pathlib.Path, game: pathlib.Path, out: pathlib.Path):
                        check=True, stderr=subprocess.DEVNULL)
 
 
+# Ticks of assets/replays/game.txt that show each screen: the title, a stage's
+# introduction, play with texts and key counts, the ending, and the title again.
+SCREEN_TICKS = (1, 20, 100, 1200, 3500, 4000, 4950, 5110, 5125)
+
+
+def png_pixels(path: pathlib.Path):
+    """The RGBA rows of an 8-bit RGBA PNG (the runners write no other kind)."""
+    data = path.read_bytes()
+    at, idat, width, height = 8, b"", 0, 0
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        if kind == b"IHDR":
+            width, height = struct.unpack(">II", body[:8])
+        elif kind == b"IDAT":
+            idat += body
+        at += 12 + length
+    raw, stride, rows = zlib.decompress(idat), 4 * width, []
+    previous = bytearray(stride)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for x in range(stride):
+            a = line[x - 4] if x >= 4 else 0
+            b, c = previous[x], previous[x - 4] if x >= 4 else 0
+            if kind == 1:
+                line[x] = (line[x] + a) & 255
+            elif kind == 2:
+                line[x] = (line[x] + b) & 255
+            elif kind == 3:
+                line[x] = (line[x] + (a + b) // 2) & 255
+            elif kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        rows.append(bytes(line))
+        previous = line
+    return rows
+
+
+def screens_differ(folder: pathlib.Path, out: pathlib.Path):
+    """Differing pixels per screen of the whole game, desktop against wasm."""
+    out.mkdir(parents=True, exist_ok=True)
+    for game in ("vorne1.0", "vorne1.0-wasm"):
+        args = [str(folder / game), "--headless", "--inputs",
+                str(ROOT / "assets" / "replays" / "game.txt"), "--ticks", str(max(SCREEN_TICKS))]
+        for tick in SCREEN_TICKS:
+            args += ["--screenshot", f"{tick}:{out / f'{game}-{tick}.png'}"]
+        subprocess.run(args, check=True, stderr=subprocess.DEVNULL)
+    counts = {}
+    for tick in SCREEN_TICKS:
+        a = png_pixels(out / f"vorne1.0-{tick}.png")
+        b = png_pixels(out / f"vorne1.0-wasm-{tick}.png")
+        counts[tick] = sum(1 for ra, rb in zip(a, b) for x in range(0, len(ra), 4)
+                           if ra[x:x + 3] != rb[x:x + 3]) + abs(len(a) - len(b)) * 200
+    return counts
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--web-build", type=pathlib.Path, default=ROOT / "build" / "web")
@@ -55,7 +115,7 @@ def main():
             '#!/bin/sh\nexec node --no-experimental-fetch "$(dirname "$0")/vorne1.0.js" "$@"\n')
         os.chmod(folder / "vorne1.0-wasm", 0o755)
         shutil.copy2(host_bin / "map.dat", folder / "map.dat")
-        for sub in ("sheets", "sound"):
+        for sub in ("sheets", "sound", "text"):
             os.symlink(host_bin / sub, folder / sub)
 
         runs = pathlib.Path(temp) / "runs"
@@ -77,7 +137,11 @@ def main():
         for n in differ:
             print(f"differs: proof {n}")
         print(f"{len(names) - len(differ)} of {len(names)} proof traces identical")
-        return 0 if same and not differ else 1
+
+        counts = screens_differ(folder, pathlib.Path(temp) / "screens")
+        print("differing pixels per screen (tick: count): " +
+              ", ".join(f"{tick}: {n}" for tick, n in counts.items()))
+        return 0 if same and not differ and not any(counts.values()) else 1
 
 
 if __name__ == "__main__":

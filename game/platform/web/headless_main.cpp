@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/platform/web/image_file.h"
+#include "game/platform/web/web_text.h"
 #include "game/shell/commands.h"
 #include "game/shell/headless.h"
 #include "game/shell/options.h"
@@ -52,5 +53,8 @@ int main(int argc, char** argv) {
         std::cerr << "vorne1.0: " << missing << '\n';
         return 2;
     }
-    return run_headless(options, program_folder(), HeadlessServices{nullptr, load_image_file});
+    // Text and pictures as the desktop runner draws them.
+    const std::string folder = program_folder();
+    std::unique_ptr<TextPort> text = make_web_text(folder + "/text");
+    return run_headless(options, folder, HeadlessServices{text.get(), load_image_file});
 }

@@ -85,10 +85,18 @@ EM_BOOL on_gamepad(int, const EmscriptenGamepadEvent*, void* data) {
 
 // Clock ---------------------------------------------------------------------
 
+uint32_t WebClock::real_ms() {
+    return static_cast<uint32_t>(static_cast<uint64_t>(vorne_now_ms()));
+}
+
 uint32_t WebClock::now_ms() {
-    const auto now = static_cast<uint32_t>(static_cast<uint64_t>(vorne_now_ms()));
+    const uint32_t now = real_ms();
     if (has_floor_ && static_cast<int32_t>(now - floor_) < 0) return floor_;
     has_floor_ = false;
+    if (book_once_) {
+        book_once_ = false;
+        return booked_;
+    }
     return now;
 }
 
@@ -97,18 +105,24 @@ void WebClock::sleep_ms(uint32_t ms) {
 }
 
 void WebClock::sleep_until_ms(uint32_t deadline) {
+    if (static_cast<int32_t>(deadline - now_ms()) <= 0) return;  // late already
     for (;;) {
-        const int32_t remaining = static_cast<int32_t>(deadline - now_ms());
-        if (remaining <= 0) return;
         const double frame = vorne_wait_frame();
-        // Met on the frame nearest the deadline: within half a frame of it.
-        const int32_t left = static_cast<int32_t>(deadline - now_ms());
-        if (left <= 0) return;
-        if (frame > 0 && left <= frame / 2) {
+        const int32_t left = static_cast<int32_t>(deadline - real_ms());
+        if (frame <= 0) {
+            if (left <= 0) return;  // no frame rate known yet: the real time
+            continue;
+        }
+        if (left > frame / 2) continue;
+        // The frame nearest the deadline: the tick is booked at the deadline.
+        if (left > 0) {
             floor_ = deadline;
             has_floor_ = true;
-            return;
+        } else if (-left < frame) {
+            booked_ = deadline;
+            book_once_ = true;
         }
+        return;
     }
 }
 
