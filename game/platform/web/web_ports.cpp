@@ -85,19 +85,14 @@ EM_BOOL on_gamepad(int, const EmscriptenGamepadEvent*, void* data) {
 
 // Clock ---------------------------------------------------------------------
 
-uint32_t WebClock::real_ms() {
+namespace {
+uint32_t real_ms() {
     return static_cast<uint32_t>(static_cast<uint64_t>(vorne_now_ms()));
 }
+}  // namespace
 
 uint32_t WebClock::now_ms() {
-    const uint32_t now = real_ms();
-    if (has_floor_ && static_cast<int32_t>(now - floor_) < 0) return floor_;
-    has_floor_ = false;
-    if (book_once_) {
-        book_once_ = false;
-        return booked_;
-    }
-    return now;
+    return frames_.read(real_ms());
 }
 
 void WebClock::sleep_ms(uint32_t ms) {
@@ -108,21 +103,7 @@ void WebClock::sleep_until_ms(uint32_t deadline) {
     if (static_cast<int32_t>(deadline - now_ms()) <= 0) return;  // late already
     for (;;) {
         const double frame = vorne_wait_frame();
-        const int32_t left = static_cast<int32_t>(deadline - real_ms());
-        if (frame <= 0) {
-            if (left <= 0) return;  // no frame rate known yet: the real time
-            continue;
-        }
-        if (left > frame / 2) continue;
-        // The frame nearest the deadline: the tick is booked at the deadline.
-        if (left > 0) {
-            floor_ = deadline;
-            has_floor_ = true;
-        } else if (-left < frame) {
-            booked_ = deadline;
-            book_once_ = true;
-        }
-        return;
+        if (frames_.frame_passed(deadline, real_ms(), frame)) return;
     }
 }
 

@@ -14,16 +14,13 @@
 
 #include "game/audio/audio.h"
 #include "game/audio/music_commands.h"
+#include "game/platform/web/frame_clock.h"
 #include "game/ports/ports.h"
 
 namespace vorne {
 
-// Milliseconds from the page's clock. A wait ends on the display frame
-// nearest its deadline, up to half a frame early or late: the clock then
-// reads the deadline itself, so the 40 ms rule keeps 25 ticks a second on any
-// display rate and every tick lands on a frame. A wait that ends later than
-// that (the page was held up) goes on from the real time, without catching
-// up, as on the desktop.
+// Milliseconds from the page's clock; waits end on display frames (see
+// frame_clock.h).
 class WebClock : public ClockPort {
   public:
     uint32_t now_ms() override;
@@ -31,11 +28,7 @@ class WebClock : public ClockPort {
     void sleep_until_ms(uint32_t deadline) override;
 
   private:
-    uint32_t real_ms();
-    uint32_t floor_ = 0;  // the clock never reads less than a deadline met early
-    bool has_floor_ = false;
-    uint32_t booked_ = 0;  // the next reading: a deadline met a little late
-    bool book_once_ = false;
+    FrameClock frames_;
 };
 
 // Keys by position (KeyboardEvent.code) and the standard gamepad layout, as
