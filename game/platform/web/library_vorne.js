@@ -258,10 +258,14 @@ mergeInto(LibraryManager.library, {
     return Asyncify.handleSleep(function(wakeUp) {
       VORNE.page().chooseFile().then(function(file) {
         if (!file) { wakeUp(0); return; }
+        // Chosen files live in the working folder, so that messages name
+        // them as the player knows them.
         try { FS.mkdir('/chosen'); } catch (e) {}
-        var path = '/chosen/' + file.name.replace(/[\/\0]/g, '_');
-        FS.writeFile(path, new Uint8Array(file.bytes));
-        wakeUp(allocateUTF8(path));
+        FS.chdir('/chosen');
+        var name = file.name.replace(/[\/\0]/g, '_');
+        if (name === '.' || name === '..' || name === '') name = 'stages.dat';
+        FS.writeFile(name, new Uint8Array(file.bytes));
+        wakeUp(allocateUTF8(name));
       });
     });
   },

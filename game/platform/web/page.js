@@ -97,6 +97,12 @@
                                   function() { finish(null); });
         });
         input.addEventListener('cancel', function() { finish(null); });
+        // In the document while it is open, as some browsers want.
+        input.hidden = true;
+        document.body.appendChild(input);
+        var remove = function() { input.remove(); };
+        input.addEventListener('change', remove);
+        input.addEventListener('cancel', remove);
         input.click();
       });
     },
@@ -159,10 +165,14 @@
         if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
         return response.arrayBuffer();
       }).then(function(bytes) {
-        FS.mkdir('/url');
-        var name = decodeURIComponent(url.pathname.split('/').pop() || 'map.dat');
-        page.mapPath = '/url/' + name.replace(/[\/\0]/g, '_');
-        FS.writeFile(page.mapPath, new Uint8Array(bytes));
+        // In the working folder, as a chosen file is: messages name it as
+        // the address does.
+        FS.mkdir('/chosen');
+        FS.chdir('/chosen');
+        var name = decodeURIComponent(url.pathname.split('/').pop() || '').replace(/[\/\0]/g, '_');
+        if (name === '' || name === '.' || name === '..') name = 'map.dat';
+        page.mapPath = name;
+        FS.writeFile(name, new Uint8Array(bytes));
       }).catch(function(error) {
         page.mapProblem = map + ': cannot be fetched (' + error.message + ')';
       }).finally(function() { removeRunDependency('map'); });
