@@ -1,6 +1,7 @@
 #include "game/shell/commands.h"
 
 #include <iostream>
+#include <vector>
 
 #include "game/proof/reach.h"
 #include "game/shell/prove.h"
@@ -29,6 +30,15 @@ int run_check(const std::string& path) {
 }
 
 }  // namespace
+
+std::optional<Options> read_command_line(int argc, char** argv) {
+    ParsedOptions parsed = parse_options(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::cerr << "vorne1.0: " << parsed.error << '\n';
+        return std::nullopt;
+    }
+    return parsed.options;
+}
 
 std::optional<int> run_windowless_command(const Options& options,
                                           const std::function<std::string()>& program_folder) {

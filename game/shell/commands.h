@@ -11,6 +11,10 @@
 
 namespace vorne {
 
+// The options of the command line; nullopt, with the problem said on stderr,
+// when they are wrong (exit status 2).
+std::optional<Options> read_command_line(int argc, char** argv);
+
 // Runs the command the options ask for and returns its exit status; nullopt
 // when they ask for play (in a window, a replay, or --headless). The program
 // folder is asked for only by the commands that need it.

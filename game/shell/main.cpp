@@ -224,13 +224,9 @@ int run_window(const Options& options, const std::string& folder, const Watched*
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    ParsedOptions parsed = parse_options(args);
-    if (!parsed.error.empty()) {
-        std::cerr << "vorne1.0: " << parsed.error << '\n';
-        return 2;
-    }
-    const Options& options = parsed.options;
+    const std::optional<Options> read = read_command_line(argc, argv);
+    if (!read) return 2;
+    const Options& options = *read;
     if (std::optional<int> status = run_windowless_command(options, running_program_folder))
         return *status;
 
