@@ -44,3 +44,10 @@ target_compile_definitions(vorne_shell PRIVATE VORNE_VERSION="${PROJECT_VERSION}
 enable_testing()
 add_test(NAME web_headless_same_as_desktop
          COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/web/compare_headless.py --web-build ${CMAKE_BINARY_DIR})
+# The page in headless chromium (puppeteer-core from tests/web/node_modules:
+# `cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci`), with the system's node
+# and none of the build's NODE_PATH.
+add_test(NAME web_browser
+         COMMAND ${CMAKE_COMMAND} -E env --unset=NODE_PATH
+                 /usr/bin/node ${CMAKE_SOURCE_DIR}/tests/web/browser_test.js --web-build ${CMAKE_BINARY_DIR})
+set_tests_properties(web_browser PROPERTIES TIMEOUT 180)
