@@ -122,6 +122,11 @@ mergeInto(LibraryManager.library, {
     return lost ? 1 : 0;
   },
 
+  vorne_focus_in_control: function() {
+    var element = document.activeElement;
+    return element && /^(SELECT|INPUT|BUTTON|TEXTAREA)$/.test(element.tagName) ? 1 : 0;
+  },
+
   // Effects ----------------------------------------------------------------
 
   vorne_audio_set_up__deps: ['$VORNE'],

@@ -17,6 +17,7 @@ void vorne_wait_ms(int ms);  // waits
 void vorne_present(const uint8_t* rgba, int width, int height);
 void vorne_set_title(const char* title);
 int vorne_take_focus_lost();
+int vorne_focus_in_control();  // the focus is in a button, list or field of the page
 void vorne_audio_set_up(const char* folder);
 void vorne_effect_start(int n);
 int vorne_effect_playing(int n);
@@ -71,9 +72,10 @@ EM_BOOL on_key(int type, const EmscriptenKeyboardEvent* event, void* data) {
     const int32_t vk = virtual_key_of(event->code);
     if (vk == 0 || event->ctrlKey || event->metaKey || event->altKey) return EM_FALSE;
     input->down[static_cast<size_t>(vk)] = type == EMSCRIPTEN_EVENT_KEYDOWN;
-    // The page does not scroll on the arrows or the space bar while playing;
-    // Tab still moves the focus.
-    return vk != 9;
+    // The page does not scroll on the arrows while playing; every other key
+    // keeps its meaning for the page (Enter on a button, Tab, ...), and so do
+    // the arrows in the page's own controls.
+    return vk >= 37 && vk <= 40 && !vorne_focus_in_control();
 }
 
 EM_BOOL on_gamepad(int, const EmscriptenGamepadEvent*, void* data) {
