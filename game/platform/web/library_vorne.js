@@ -9,7 +9,7 @@ mergeInto(LibraryManager.library, {
     effects: [],      // decoded effects by number
     voices: [],       // the sounding source of each effect, or null
     pieces: {},       // name -> {buffer, promise}
-    piece: null,      // {name, source, startedAt, offset, paused, ended, wanted}
+    piece: null,      // {name, source, startedAt, wantedAt, offset, paused, ended}
     lastFrame: 0,
     frameInterval: 0,
     image: null,
@@ -194,8 +194,9 @@ mergeInto(LibraryManager.library, {
       // A piece asked for before it arrived starts now, from where it
       // would be.
       var p = VORNE.piece;
-      if (p && p.name === name && p.wanted && !p.paused) {
-        VORNE.startPiece(Math.max(0, (performance.now() - p.wantedAt) / 1000) % buffer.duration);
+      if (p && p.name === name && !p.source && !p.paused) {
+        var elapsed = (performance.now() - p.wantedAt) / 1000;
+        if (elapsed < buffer.duration) VORNE.startPiece(elapsed);
       }
     }).catch(function(error) {
       console.warn('vorne1.0: the music ' + name + ' cannot be played: ' + error.message);
@@ -207,7 +208,7 @@ mergeInto(LibraryManager.library, {
   vorne_music_play: function(name) {
     name = UTF8ToString(name);
     if (VORNE.piece && VORNE.piece.source) { VORNE.piece.source.onended = null; VORNE.piece.source.stop(); }
-    VORNE.piece = {name: name, source: null, ended: false, paused: false, wanted: true,
+    VORNE.piece = {name: name, source: null, ended: false, paused: false,
                    wantedAt: performance.now()};
     VORNE.startPiece(0);
   },
@@ -225,14 +226,12 @@ mergeInto(LibraryManager.library, {
     if (!p) return 0;
     if (p.paused) return 1;
     if (p.source) return p.ended ? 0 : 1;
-    // Not started yet: sounding once it arrives (unless it never will).
+    // Not started (no sound yet, or still on its way): it counts as sounding
+    // for its length from when it was asked for, as it would have.
     var entry = VORNE.pieces[p.name];
-    if (entry && entry.failed) return 0;
-    if (entry && entry.buffer && !VORNE.running()) {
-      // Without sound yet, the piece "plays" for its length.
-      return performance.now() - p.wantedAt < entry.buffer.duration * 1000 ? 1 : 0;
-    }
-    return 1;
+    if (!entry || entry.failed) return 0;
+    if (!entry.buffer) return 1;
+    return performance.now() - p.wantedAt < entry.buffer.duration * 1000 ? 1 : 0;
   },
 
   vorne_music_pause__deps: ['$VORNE'],
