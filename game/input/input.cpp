@@ -42,6 +42,13 @@ int key(InputPort& input, int32_t virtual_key) {
 
 }  // namespace
 
+void devices_changed(World& world, InputPort& input) {
+    JoyPosition probe;
+    if (world.joystick_id == -1 ||
+        input.joy_get_pos(static_cast<uint32_t>(world.joystick_id), probe) != 0)
+        init_joystick(world, input, joystick_margin);
+}
+
 void poll_input(World& world, InputPort& input) {
     if (world.joystick_id != -1) {
         // A failed read is used like a good one: the record is cleared first,

@@ -24,6 +24,11 @@ inline constexpr int32_t joystick_margin = 16384;
 // (-1 for none) and stick_limits from its range less margin.
 void init_joystick(World& world, InputPort& input, int32_t margin);
 
+// After devices came or went: a pad plugged in is taken up when none is in
+// use; one pulled out leaves the keyboard (or the next device) in charge
+// rather than a stick stuck at its last reading.
+void devices_changed(World& world, InputPort& input);
+
 // Sets stick_x, stick_y and buttons for this tick. A keyboard direction
 // overrides the joystick on its axis; any button key replaces all joystick
 // button bits. No edge detection.

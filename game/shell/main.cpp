@@ -180,15 +180,8 @@ int run_window(const Options& options, const std::string& folder, const Watched*
                     scripted.set(step.stick_x, step.stick_y, step.buttons & ~input_focus_lost);
                     tapped_window.script_focus_lost((step.buttons & input_focus_lost) != 0);
                 } else if (window.take_devices_changed()) {
-                    // A pad plugged in is taken up when none is in use; one
-                    // pulled out leaves the keyboard (or the next device) in
-                    // charge rather than a stick stuck at its last reading.
                     keys.reset_devices();
-                    JoyPosition probe;
-                    if (game.world.joystick_id == -1 ||
-                        input.joy_get_pos(static_cast<uint32_t>(game.world.joystick_id), probe) !=
-                            0)
-                        init_joystick(game.world, input, joystick_margin);
+                    devices_changed(game.world, input);
                 }
                 service_timers(game);
                 run_tick(game);

@@ -45,14 +45,7 @@ void play_once(TextPort& text, const std::string& map_path) {
     start_game(game);
     bool preloaded = false;
     for (;;) {
-        if (input.take_devices_changed()) {
-            // A pad connected is taken up when none is in use; one gone
-            // leaves the keyboard (or the next pad) in charge.
-            JoyPosition probe;
-            if (game.world.joystick_id == -1 ||
-                input.joy_get_pos(static_cast<uint32_t>(game.world.joystick_id), probe) != 0)
-                init_joystick(game.world, input, joystick_margin);
-        }
+        if (input.take_devices_changed()) devices_changed(game.world, input);
         service_timers(game);
         run_tick(game);
         ++ticks_run;
