@@ -32,15 +32,7 @@ mergeInto(LibraryManager.library, {
         if (page) page.onMute = function(muted) { VORNE.gain.gain.value = muted ? 0 : 1; };
         var wake = function() {
           if (VORNE.audio.state === 'running') return;
-          VORNE.audio.resume().then(function() {
-            // A piece asked for while there was no sound starts where it
-            // would be by now.
-            var p = VORNE.piece, entry = p && VORNE.pieces[p.name];
-            if (p && !p.source && !p.paused && entry && entry.buffer) {
-              var elapsed = (performance.now() - p.wantedAt) / 1000;
-              if (elapsed < entry.buffer.duration) VORNE.startPiece(elapsed);
-            }
-          });
+          VORNE.audio.resume().then(VORNE.catchUpPiece);
         };
         window.addEventListener('keydown', wake, true);
         window.addEventListener('pointerdown', wake, true);
@@ -57,6 +49,15 @@ mergeInto(LibraryManager.library, {
       if (!context) return Promise.reject(new Error('no WebAudio'));
       var copy = bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.byteLength);
       return context.decodeAudioData(copy);
+    },
+
+    // A piece asked for while there was no sound, or before it arrived,
+    // starts where it would be by now (not at all once past its end).
+    catchUpPiece: function() {
+      var p = VORNE.piece, entry = p && VORNE.pieces[p.name];
+      if (!p || p.source || p.paused || !entry || !entry.buffer) return;
+      var elapsed = (performance.now() - p.wantedAt) / 1000;
+      if (elapsed < entry.buffer.duration) VORNE.startPiece(elapsed);
     },
 
     startPiece: function(offset) {
@@ -191,13 +192,7 @@ mergeInto(LibraryManager.library, {
       return VORNE.decode(new Uint8Array(data));
     }).then(function(buffer) {
       entry.buffer = buffer;
-      // A piece asked for before it arrived starts now, from where it
-      // would be.
-      var p = VORNE.piece;
-      if (p && p.name === name && !p.source && !p.paused) {
-        var elapsed = (performance.now() - p.wantedAt) / 1000;
-        if (elapsed < buffer.duration) VORNE.startPiece(elapsed);
-      }
+      VORNE.catchUpPiece();
     }).catch(function(error) {
       console.warn('vorne1.0: the music ' + name + ' cannot be played: ' + error.message);
       entry.failed = true;
