@@ -25,6 +25,8 @@ import zlib
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 PROVE_SAME = ROOT / "tools" / "prove_same" / "prove_same.py"
+sys.path.insert(0, str(PROVE_SAME.parent))
+from prove_same import input_ticks  # noqa: E402  (how many ticks an input file plays)
 
 
 def proof_runs(folder: pathlib.Path, game: pathlib.Path, out: pathlib.Path):
@@ -32,9 +34,7 @@ def proof_runs(folder: pathlib.Path, game: pathlib.Path, out: pathlib.Path):
     out.mkdir(parents=True, exist_ok=True)
     for proof in sorted((ROOT / "assets" / "map.dat.proofs").glob("stage-*.txt")):
         stage = int(proof.stem.split("-")[1])
-        ticks = sum(int(line.split()[0].split("*")[0]) if "*" in line.split()[0] else 1
-                    for line in proof.read_text().splitlines()
-                    if line.strip() and not line.startswith("#"))
+        ticks = input_ticks(proof)
         subprocess.run([str(game), "--headless", "--map", str(folder / "map.dat"),
                         "--stage", str(stage), "--inputs", str(proof), "--ticks", str(ticks + 50),
                         "--trace", str(out / f"{proof.stem}.trace")],
