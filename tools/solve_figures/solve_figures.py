@@ -26,15 +26,8 @@ ROOT = pathlib.Path(__file__).resolve().parents[2]
 BEFORE_PLAY = 51  # the title's Z and the 50 ticks of the stage introduction
 STAGE_CLEAR = 5
 
-
-def stage_blocks(data: bytes):
-    lines = data.split(b"\r\n")
-    blocks, i = [], 0
-    while i < len(lines) and lines[i].strip():
-        count = int(lines[i])
-        blocks.append(b"".join(line + b"\r\n" for line in lines[i:i + count + 1]))
-        i += count + 1
-    return blocks
+sys.path.insert(0, str(ROOT / "tools" / "prove_same"))
+from prove_same import stage_blocks  # noqa: E402  (a stage file's blocks, as bytes)
 
 
 def clear_tick(game, args, work: pathlib.Path):
